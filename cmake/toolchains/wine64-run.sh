@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Runs a 64-bit Windows program under Debian's Wine, for the tests of a
+# cross-compiled build: wine64-run.sh PREFIX PROGRAM [ARGUMENTS...]
+#
+# PREFIX is the Wine prefix, created on first use (several callers may race
+# for that; one creates it, the others wait). No display is used, Wine's own
+# diagnostics are silenced, and Mono and Gecko are never offered. Line ends
+# of the program's standard output become Unix ones (CMake reads the test
+# list from it). The program's exit status is returned.
+set -euo pipefail
+
+prefix=$1
+shift
+wine=${VORNE_WINE64:-/usr/lib/wine/wine64}
+wineserver=$(dirname "$wine")/wineserver
+
+export WINEPREFIX=$prefix
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+unset DISPLAY WAYLAND_DISPLAY
+
+if [ ! -f "$prefix/.vorne-ready" ]; then
+  mkdir -p "$prefix"
+  (
+    flock 9
+    if [ ! -f "$prefix/.vorne-ready" ]; then
+      "$wine" wineboot --init >/dev/null 2>&1 || true
+      # The registry reaches the disk when the server ends.
+      "$wineserver" -w || true
+      if [ ! -f "$prefix/system.reg" ]; then
+        echo "wine64-run.sh: could not create the Wine prefix $prefix with $wine" >&2
+        exit 1
+      fi
+      touch "$prefix/.vorne-ready"
+    fi
+  ) 9>"$prefix.lock"
+fi
+
+"$wine" "$@" | sed -e 's/\r$//'

@@ -1,0 +1,95 @@
+// Netwise stand-in: UDP sockets for the driver's shared receiver.
+//
+// Handles are the socket number plus one, so that 0 (the shared receiver's
+// "closed") is never a valid handle.
+#include <algorithm>
+#include <cstdlib>
+#include <string>
+
+#include "netwise.h"
+#include "platform/udp_socket.hpp"
+#include "platform/utf.hpp"
+
+namespace {
+
+platform::SocketHandle ToSocket(int32_t handle) { return handle - 1; }
+
+std::uint32_t AddressFromEnvironment(const char* variable, std::uint32_t fallback) {
+    const char* text = std::getenv(variable);
+    if (text == nullptr || *text == '\0') return fallback;
+    return platform::ParseIpv4(text).value_or(fallback);
+}
+
+}  // namespace
+
+extern "C" {
+
+NETWISE_API int32_t HOSTLIB_CALL UdpOpen(int32_t* error) {
+    std::int32_t code = 0;
+    const platform::SocketHandle socket = platform::UdpSocketOpen(code);
+    if (error != nullptr) *error = socket == platform::kNoSocket ? (code != 0 ? code : -1) : 0;
+    return socket == platform::kNoSocket ? 0 : socket + 1;
+}
+
+NETWISE_API int32_t HOSTLIB_CALL UdpConfigure(int32_t socket, int32_t receiveTimeoutMs) {
+    if (socket <= 0) return NETWISE_NO_SOCKET;
+    platform::UdpSocketSetReceiveTimeout(ToSocket(socket), static_cast<std::uint32_t>(std::max(receiveTimeoutMs, 1)));
+    return NETWISE_OK;
+}
+
+NETWISE_API int32_t HOSTLIB_CALL UdpBind(int32_t socket, int32_t /*reserved*/, uint32_t port, int32_t* error) {
+    if (socket <= 0) return NETWISE_NO_SOCKET;
+    const std::uint32_t address = AddressFromEnvironment("VORNE_BIND", 0);
+    std::int32_t code = 0;
+    if (platform::UdpSocketBind(ToSocket(socket), address, static_cast<std::uint16_t>(port), code)) {
+        if (error != nullptr) *error = 0;
+        return NETWISE_OK;
+    }
+    if (error != nullptr) *error = code;
+    std::int32_t ignored = 0;
+    platform::UdpSocketBind(ToSocket(socket), address, 0, ignored);
+    return code != 0 ? code : -1;
+}
+
+NETWISE_API int32_t HOSTLIB_CALL UdpReceiveFrom(int32_t socket, char16_t* senderText, uint32_t* senderPort,
+                                                uint8_t* data, int32_t capacity, int32_t* error) {
+    if (socket <= 0 || data == nullptr || capacity <= 0) return -1;
+    std::uint32_t address = 0;
+    std::uint16_t port = 0;
+    std::int32_t code = 0;
+    const std::int32_t n =
+        platform::UdpSocketReceive(ToSocket(socket), data, static_cast<std::size_t>(capacity), address, port, code);
+    if (error != nullptr) *error = code;
+    if (n <= 0) return n;
+    if (senderText != nullptr) {
+        const std::string text = platform::FormatIpv4(address);
+        std::copy(text.begin(), text.end(), senderText);
+        senderText[text.size()] = u'\0';
+    }
+    if (senderPort != nullptr) *senderPort = port;
+    return n;
+}
+
+NETWISE_API int32_t HOSTLIB_CALL UdpClose(int32_t socket) {
+    if (socket > 0) platform::UdpSocketClose(ToSocket(socket));
+    return NETWISE_OK;
+}
+
+NETWISE_API int32_t HOSTLIB_CALL UdpSendTo(int32_t socket, const char16_t* destination, uint32_t /*localPort*/,
+                                           uint32_t destinationPort, const uint8_t* data, int32_t length) {
+    if (socket <= 0) return NETWISE_NO_SOCKET;
+    const std::u16string_view text = platform::HostText(destination);
+    std::uint32_t address = 0;
+    if (text == u"BROADCAST:*") {
+        address = AddressFromEnvironment("VORNE_BROADCAST", 0xFFFFFFFFu);
+    } else {
+        const auto parsed = platform::ParseIpv4(platform::Utf16ToUtf8(text));
+        if (!parsed) return NETWISE_BAD_DESTINATION;
+        address = *parsed;
+    }
+    if (length < 0 || (data == nullptr && length > 0)) return NETWISE_BAD_DESTINATION;
+    return platform::UdpSocketSendTo(ToSocket(socket), address, static_cast<std::uint16_t>(destinationPort), data,
+                                     static_cast<std::size_t>(length));
+}
+
+}  // extern "C"

@@ -1,0 +1,83 @@
+#include "host/device_table.hpp"
+
+#include <map>
+#include <set>
+#include <utility>
+
+namespace host {
+namespace {
+
+using Key = std::pair<std::int32_t, std::int32_t>;  // (device instance, network)
+
+struct Binding {
+    LinkServices::LinkAddress address;
+    network::NpduInfo npdu;
+};
+
+struct DeviceTable {
+    std::map<Key, Binding> bindings;
+    std::set<Key> watchList;
+    std::map<Key, LinkServices::LinkAddress> stationAddresses;
+};
+
+DeviceTable& Table() {
+    static DeviceTable table;
+    return table;
+}
+
+Key MakeKey(std::int32_t device, std::int32_t network) {
+    return {device, static_cast<std::int32_t>(static_cast<std::uint16_t>(network))};
+}
+
+}  // namespace
+
+void AddDevice(std::int32_t device, std::int32_t network) {
+    // The Who-Is for a new entry is sent by discovery once the link layer can send.
+    Table().watchList.insert(MakeKey(device, network));
+}
+
+void AddDeviceWithAddress(std::int32_t device, std::int32_t network, const LinkServices::LinkAddress& address) {
+    const Key key = MakeKey(device, network);
+    Table().stationAddresses[key] = address;
+    network::NpduInfo npdu;
+    // The MAC of a device named by link address: its instance, least significant byte first.
+    const auto d = static_cast<std::uint32_t>(device);
+    const std::uint8_t fill = device < 0 ? 0xFF : 0x00;
+    const std::uint8_t mac[6] = {static_cast<std::uint8_t>(d), static_cast<std::uint8_t>(d >> 8),
+                                 static_cast<std::uint8_t>(d >> 16), static_cast<std::uint8_t>(d >> 24), fill, fill};
+    npdu.SetDestination(static_cast<std::uint16_t>(key.second), 6, mac);
+    Table().bindings[key] = Binding{address, npdu};
+}
+
+void RemoveDevice(std::int32_t device, std::int32_t network) {
+    const Key key = MakeKey(device, network);
+    Table().watchList.erase(key);
+    Table().stationAddresses.erase(key);
+    Table().bindings.erase(key);
+}
+
+bool LookupDevice(std::int32_t device, std::int32_t network, LinkServices::LinkAddress& address,
+                  network::NpduInfo& npdu) {
+    auto& bindings = Table().bindings;
+    auto found = bindings.find({device, network});
+    if (found == bindings.end()) found = bindings.find({device, -1});
+    if (found == bindings.end()) return false;
+    address = found->second.address;
+    npdu = found->second.npdu;
+    return true;
+}
+
+void BindFromIAm(std::int32_t device, const LinkServices::LinkAddress& address, const network::NpduInfo& reply) {
+    const std::int32_t network = reply.destinationPresent ? reply.destinationNetwork : -1;
+    Table().bindings[{device, network}] = Binding{address, reply};
+}
+
+void ClearDeviceTable() {
+    Table().watchList.clear();
+    Table().bindings.clear();
+    Table().stationAddresses.clear();
+}
+
+std::size_t BindingCount() { return Table().bindings.size(); }
+
+}  // namespace host

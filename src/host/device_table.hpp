@@ -1,0 +1,26 @@
+// The device table: where each BACnet device that the host's stations name
+// is reached, learned from I-Am answers or from station texts.
+#pragma once
+
+#include <cstdint>
+
+#include "links/link_address.hpp"
+#include "network/npdu_info.hpp"
+
+namespace host {
+
+// Adds (device, network) to the watch list; the first insertion sends a Who-Is.
+void AddDevice(std::int32_t device, std::int32_t network);
+// Binds a device at once to the link address that its station gave.
+void AddDeviceWithAddress(std::int32_t device, std::int32_t network, const LinkServices::LinkAddress& address);
+void RemoveDevice(std::int32_t device, std::int32_t network);
+// Exact (device, network) first, then the device on the local network (-1).
+bool LookupDevice(std::int32_t device, std::int32_t network, LinkServices::LinkAddress& address,
+                  network::NpduInfo& npdu);
+void BindFromIAm(std::int32_t device, const LinkServices::LinkAddress& address, const network::NpduInfo& reply);
+void ClearDeviceTable();
+
+// Number of bindings, for tests and diagnostics.
+std::size_t BindingCount();
+
+}  // namespace host

@@ -1,0 +1,73 @@
+#include "host/lifecycle.hpp"
+
+#include <algorithm>
+#include <cstring>
+
+#include "host/device_table.hpp"
+#include "host/driver_state.hpp"
+#include "host/result_hooks.hpp"
+#include "links/shared_receiver.hpp"
+#include "netwise.h"
+#include "platform/trace.hpp"
+#include "tables/vocabulary.hpp"
+#include "tagcore.h"
+
+namespace host {
+
+std::int32_t OpenDriver(void* hostHandle, const void* settingsRecord, char16_t* versionOut, std::int32_t* errorOut) {
+    // Lines of this instance go to the host's communication log.
+    platform::SetTraceSink([](const char16_t* line) { TraceLine(line); });
+    std::int32_t error = 0;
+    if (versionOut != nullptr) std::copy(std::begin(kVersionText), std::end(kVersionText), versionOut);
+
+    auto& state = Driver();
+    error = ::RegisterDriver(kDriverName, &state.parsedAddress);
+    if (error == 0) {
+        tables::BuildTypeTables();
+        const vorne::DriverSettings settings = vorne::CopySettings(settingsRecord);
+        error = ApplySettings(hostHandle, settings, settingsRecord);
+        if (error == 0) {
+            state.timeout = settings.timeout;
+            const std::int32_t maxApdu = LinkServices::ActiveLink() != nullptr ? LinkServices::ActiveLink()->GetMaxFrameSize() : 512;
+            tables::BuildNameTables();
+            tables::BuildDevicePropertyTable(settings.timeout, settings.retries, maxApdu);
+            FillResultHooks(state.hooks);
+        }
+    }
+    if (errorOut != nullptr) *errorOut = error;
+    return error == 0 ? 1 : 0;
+}
+
+std::int32_t CloseDriver(void* hostHandle) {
+    if (LinkServices::ActiveLink() != nullptr) LinkServices::ActiveLink()->Close();
+    ClearDeviceTable();
+    return ::CloseDriver(hostHandle);
+}
+
+void OnIdle() {
+    if (!BacnetIpActive()) return;
+    LinkServices::ConsumeSharedRing(Driver().receiveBvll);
+}
+
+void* SetDriverTaskInterface(void* taskInterface) {
+    Driver().taskInterface = taskInterface;
+    return taskInterface;
+}
+
+std::int32_t GetType(const char16_t* firstAddressArgument, const char16_t* address) {
+    const char16_t* addresses[1] = {address};
+    if (::ParseAddresses(nullptr, firstAddressArgument, addresses, 1) != 0) return 1;
+    const ParsedAddressRecord* record = Driver().parsedAddress;
+    if (record == nullptr) return 1;
+    ParsedAddressItem* items = nullptr;
+    std::memcpy(&items, record->items, sizeof items);
+    if (items == nullptr) return 1;
+    const auto objectType = tables::ObjectTypeAtPosition(record->objectTypePosition);
+    const auto property = tables::PropertyAtPosition(items[0].propertyPosition);
+    if (!objectType || !property) return 1;
+    const std::int32_t datatype = tables::GetDatatype(*objectType, *property);
+    if (datatype == 0) return 1;
+    return tables::HostTypeOf(datatype);
+}
+
+}  // namespace host

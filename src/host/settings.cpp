@@ -1,0 +1,61 @@
+// Reading the host's settings record at open.
+#include "encoding/text_forms.hpp"
+#include "host/driver_state.hpp"
+#include "host/lifecycle.hpp"
+#include "links/shared_receiver.hpp"
+#include "platform/trace.hpp"
+#include "platform/utf.hpp"
+
+namespace host {
+namespace {
+
+template <std::size_t N>
+std::u16string_view FieldText(const char16_t (&field)[N]) {
+    return std::u16string_view(field, platform::BoundedLength(field, N));
+}
+
+}  // namespace
+
+NullValueSpec ParseNullValueSpec(std::u16string_view spec) {
+    NullValueSpec result;
+    const std::size_t colon = spec.find(u':');
+    if (colon == std::u16string_view::npos) {
+        result.text.assign(spec);
+        return result;
+    }
+    result.text.assign(spec.substr(0, colon));
+    if (spec.size() - 1 > colon) result.repeatLimit = encoding::ReadLeadingInteger(spec.substr(colon + 1));
+    return result;
+}
+
+std::int32_t ApplySettings(void* hostHandle, const vorne::DriverSettings& settings, const void* settingsRecord) {
+    auto& state = Driver();
+    const NullValueSpec spec = ParseNullValueSpec(FieldText(settings.nullValueSpec));
+    state.nullValueText = spec.text;
+    state.repeatLimit = spec.repeatLimit;
+
+    if (settings.useMstp != 0) {
+        const auto station = encoding::ReadWholeNumber(FieldText(settings.mstpStation));
+        if (!station || *station >= 255) return kOpenErrorBadMstpStation;
+        state.mstpStation = static_cast<std::uint8_t>(*station);
+        const std::int32_t result = state.mstp.Open(hostHandle, settingsRecord, state.mstpStation);
+        LinkServices::ActiveLink() = &state.mstp;
+        return result;
+    }
+
+    state.udpPort = settings.udpPort;
+    if (state.udpPort == 0) return kOpenErrorUdpPortZero;
+    state.bvll.SetConfiguredPort(state.udpPort);
+    state.receiveBvll.SetConfiguredPort(state.udpPort);
+    std::int32_t result = 0;
+    if (LinkServices::StartSharedReceiver(state.udpPort)) {
+        state.receiveBvll.CopyAssemblerFrom(state.bvll);
+    } else {
+        platform::TraceWarning(u"Unable to start the master thread");
+        result = kOpenErrorReceiverNotStarted;
+    }
+    LinkServices::ActiveLink() = &state.bvll;
+    return result;
+}
+
+}  // namespace host

@@ -1,0 +1,11 @@
+#include "tables/vocabulary.hpp"
+
+namespace tables {
+
+void BuildTypeTables() {
+    BuildOrderTables();
+    BuildDatatypeTable();
+    BuildHostTypeTable();
+}
+
+}  // namespace tables
