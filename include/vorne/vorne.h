@@ -39,6 +39,21 @@ extern "C" {
 
 struct HostValue;
 
+/* The host task interface given to UDrvSetDriverTaskInterface: an object whose
+ * first member points at its table of operations. The driver calls the first
+ * operation to fetch the host value of a local object's property (object index,
+ * the item the local property table names) and the second to store one. */
+struct VorneTaskInterface;
+struct VorneTaskOperations {
+    int32_t(VORNE_CALL* fetchValue)(struct VorneTaskInterface* self, int32_t objectIndex, uintptr_t item,
+                                    struct HostValue* value);
+    int32_t(VORNE_CALL* storeValue)(struct VorneTaskInterface* self, int32_t objectIndex, uintptr_t item,
+                                    const struct HostValue* value);
+};
+struct VorneTaskInterface {
+    const struct VorneTaskOperations* operations;
+};
+
 VORNE_ENTRY int32_t VORNE_CALL UDrvOpenW(void* hostHandle, const void* settings, vorne_char* versionOut,
                                          int32_t* errorOut);
 VORNE_ENTRY int32_t VORNE_CALL UDrvClose(void* hostHandle);

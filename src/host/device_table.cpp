@@ -4,6 +4,12 @@
 #include <set>
 #include <utility>
 
+#include "host/station.hpp"
+#include "links/current_link.hpp"
+#include "platform/clock.hpp"
+#include "platform/trace.hpp"
+#include "services/discovery.hpp"
+
 namespace host {
 namespace {
 
@@ -18,7 +24,10 @@ struct DeviceTable {
     std::map<Key, Binding> bindings;
     std::set<Key> watchList;
     std::map<Key, LinkServices::LinkAddress> stationAddresses;
+    std::uint32_t lastWhoIsTick = 0;
 };
+
+constexpr std::uint32_t kWhoIsSpacingMs = 3000;
 
 DeviceTable& Table() {
     static DeviceTable table;
@@ -32,8 +41,38 @@ Key MakeKey(std::int32_t device, std::int32_t network) {
 }  // namespace
 
 void AddDevice(std::int32_t device, std::int32_t network) {
-    // The Who-Is for a new entry is sent by discovery once the link layer can send.
-    Table().watchList.insert(MakeKey(device, network));
+    if (!Table().watchList.insert(MakeKey(device, network)).second) return;
+    SendWhoIsFor(device, network);
+}
+
+void SendWhoIsFor(std::int32_t device, std::int32_t network) {
+    LinkServices::ILink* link = LinkServices::ActiveLink();
+    if (link == nullptr) return;
+    const Key key = MakeKey(device, network);
+    LinkServices::LinkAddress address;
+    const auto station = Table().stationAddresses.find(key);
+    if (station != Table().stationAddresses.end())
+        address = station->second;
+    else
+        link->GetBroadcastAddress(address);
+    network::NpduInfo npdu;
+    npdu.SetBroadcastDestination(static_cast<std::uint16_t>(key.second));
+    APDUServices::WhoIs whoIs;
+    const auto instance = static_cast<std::uint32_t>(device);
+    const std::int32_t result = whoIs.SendWhoIs(address, npdu, instance, instance);
+    if (result != 0)
+        platform::TraceError(result);
+    else
+        Table().lastWhoIsTick = platform::TickCount();
+}
+
+void DiscoveryPass() {
+    for (const Key& key : Table().watchList) {
+        LinkServices::LinkAddress address;
+        network::NpduInfo npdu;
+        if (LookupDevice(key.first, key.second, address, npdu)) continue;
+        if (platform::TickCount() - Table().lastWhoIsTick > kWhoIsSpacingMs) SendWhoIsFor(key.first, key.second);
+    }
 }
 
 void AddDeviceWithAddress(std::int32_t device, std::int32_t network, const LinkServices::LinkAddress& address) {
@@ -65,6 +104,15 @@ bool LookupDevice(std::int32_t device, std::int32_t network, LinkServices::LinkA
     address = found->second.address;
     npdu = found->second.npdu;
     return true;
+}
+
+void DiscoverStation(std::u16string_view station) {
+    StationInfo info;
+    if (!ParseStation(station, info) || info.network == -1 || info.deviceInstance == -1) return;
+    if (!info.linkAddressText.empty())
+        AddDeviceWithAddress(info.deviceInstance, info.network, info.linkAddress);
+    else
+        AddDevice(info.deviceInstance, info.network);
 }
 
 void BindFromIAm(std::int32_t device, const LinkServices::LinkAddress& address, const network::NpduInfo& reply) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 #include "links/link_address.hpp"
 #include "network/npdu_info.hpp"
@@ -17,6 +18,13 @@ void RemoveDevice(std::int32_t device, std::int32_t network);
 // Exact (device, network) first, then the device on the local network (-1).
 bool LookupDevice(std::int32_t device, std::int32_t network, LinkServices::LinkAddress& address,
                   network::NpduInfo& npdu);
+// Asks for one device with a Who-Is; on success the Who-Is tick is taken.
+void SendWhoIsFor(std::int32_t device, std::int32_t network);
+// Asks again for the first unbound device of the watch list, at most every 3000 ms.
+void DiscoveryPass();
+// Puts the device of a station on the watch list, or binds it at once when the
+// station carries its link address.
+void DiscoverStation(std::u16string_view station);
 void BindFromIAm(std::int32_t device, const LinkServices::LinkAddress& address, const network::NpduInfo& reply);
 void ClearDeviceTable();
 

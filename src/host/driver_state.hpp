@@ -12,17 +12,6 @@
 
 namespace host {
 
-// Outcome hooks the application layer reports through; an empty slot is not called.
-struct ResultHooks {
-    void (*onPropertyValue)(std::int32_t objectType, std::int32_t instance, std::int32_t property,
-                            const HostValue& value) = nullptr;
-    void (*onReadError)(std::int32_t status) = nullptr;
-    void (*onPropertyError)(std::int32_t objectType, std::int32_t instance, std::int32_t property,
-                            std::int32_t status) = nullptr;
-    void (*onWriteAck)() = nullptr;
-    void (*onWriteError)(std::int32_t status) = nullptr;
-};
-
 struct DriverState {
     LinkServices::BVLL bvll;
     LinkServices::MSTP mstp;
@@ -33,10 +22,8 @@ struct DriverState {
 
     std::uint32_t timeout = 0;
     std::uint32_t transactionStartTick = 0;
-    std::uint8_t pendingInvokeId = 0;
     bool writeDone = false;
     std::int32_t writeResult = 0;
-    bool deviceTimedOut = false;
 
     std::u16string nullValueText;
     std::int32_t repeatLimit = 30;
@@ -45,7 +32,6 @@ struct DriverState {
     std::uint32_t udpPort = 0;
     std::uint8_t mstpStation = 0;
 
-    ResultHooks hooks;
 };
 
 DriverState& Driver();

@@ -7,6 +7,7 @@
 
 #include "host/address_entries.hpp"
 #include "host/lifecycle.hpp"
+#include "host/read_cycle.hpp"
 #include "host/transactions.hpp"
 #include "platform/trace.hpp"
 #include "platform/utf.hpp"

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "encoding/local_values.hpp"
 #include "host/device_table.hpp"
 #include "host/driver_state.hpp"
 #include "host/result_hooks.hpp"
@@ -11,6 +12,7 @@
 #include "platform/trace.hpp"
 #include "tables/vocabulary.hpp"
 #include "tagcore.h"
+#include "vorne/vorne.h"
 
 namespace host {
 
@@ -31,7 +33,7 @@ std::int32_t OpenDriver(void* hostHandle, const void* settingsRecord, char16_t* 
             const std::int32_t maxApdu = LinkServices::ActiveLink() != nullptr ? LinkServices::ActiveLink()->GetMaxFrameSize() : 512;
             tables::BuildNameTables();
             tables::BuildDevicePropertyTable(settings.timeout, settings.retries, maxApdu);
-            FillResultHooks(state.hooks);
+            FillResultHooks();
         }
     }
     if (errorOut != nullptr) *errorOut = error;
@@ -51,6 +53,15 @@ void OnIdle() {
 
 void* SetDriverTaskInterface(void* taskInterface) {
     Driver().taskInterface = taskInterface;
+    // Local objects served by the host read their values through its first operation.
+    auto* host = static_cast<VorneTaskInterface*>(taskInterface);
+    if (host == nullptr || host->operations == nullptr || host->operations->fetchValue == nullptr) {
+        encoding::SetLocalItemReader({});
+    } else {
+        encoding::SetLocalItemReader([host](std::int32_t index, tables::HostItemHandle item, HostValue& value) {
+            host->operations->fetchValue(host, index, item, &value);
+        });
+    }
     return taskInterface;
 }
 

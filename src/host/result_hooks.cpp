@@ -1,9 +1,19 @@
 #include "host/result_hooks.hpp"
 
+#include "host/device_table.hpp"
+#include "host/read_cycle.hpp"
+#include "services/transactions.hpp"
+
 namespace host {
 
-// The read and write cycles install their hooks here as they land; until then
-// every slot stays empty and is not called.
-void FillResultHooks(ResultHooks& hooks) { hooks = ResultHooks{}; }
+void FillResultHooks() {
+    auto& hooks = APDUServices::Transactions().hooks;
+    hooks = APDUServices::ResultHooks{};
+    hooks.onPropertyValue = &OnPropertyValue;
+    hooks.onReadError = &OnReadError;
+    hooks.onPropertyError = &OnPropertyError;
+    hooks.setTransactionStatus = &SetTransactionStatus;
+    hooks.onDeviceBinding = &BindFromIAm;
+}
 
 }  // namespace host

@@ -1,10 +1,9 @@
-// The outcome hooks that the read and write cycles give the application layer.
+// The outcome hooks that the read and write cycles and the device table give
+// the application layer.
 #pragma once
-
-#include "host/driver_state.hpp"
 
 namespace host {
 
-void FillResultHooks(ResultHooks& hooks);
+void FillResultHooks();
 
 }  // namespace host

@@ -5,6 +5,7 @@
 #include "links/shared_receiver.hpp"
 #include "platform/trace.hpp"
 #include "platform/utf.hpp"
+#include "services/transactions.hpp"
 
 namespace host {
 namespace {
@@ -39,6 +40,7 @@ std::int32_t ApplySettings(void* hostHandle, const vorne::DriverSettings& settin
         if (!station || *station >= 255) return kOpenErrorBadMstpStation;
         state.mstpStation = static_cast<std::uint8_t>(*station);
         const std::int32_t result = state.mstp.Open(hostHandle, settingsRecord, state.mstpStation);
+        APDUServices::SetInvokeIdRange(0, 0);  // outside the shared receiver: every request carries ID 0
         LinkServices::ActiveLink() = &state.mstp;
         return result;
     }
@@ -50,6 +52,8 @@ std::int32_t ApplySettings(void* hostHandle, const vorne::DriverSettings& settin
     std::int32_t result = 0;
     if (LinkServices::StartSharedReceiver(state.udpPort)) {
         state.receiveBvll.CopyAssemblerFrom(state.bvll);
+        const auto range = LinkServices::OwnInvokeIdRange();
+        APDUServices::SetInvokeIdRange(range.lowest, range.highest);
     } else {
         platform::TraceWarning(u"Unable to start the master thread");
         result = kOpenErrorReceiverNotStarted;

@@ -6,7 +6,7 @@ namespace {
 template <typename T>
 T* JoinAddress(std::uint32_t low, std::uint32_t high) {
     std::uintptr_t address = low;
-    if constexpr (sizeof(std::uintptr_t) > 4) address |= static_cast<std::uintptr_t>(high) << 32;
+    if constexpr (sizeof(std::uintptr_t) > 4) address |= static_cast<std::uintptr_t>(static_cast<std::uint64_t>(high) << 32);
     (void)high;
     return reinterpret_cast<T*>(address);
 }

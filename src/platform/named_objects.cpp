@@ -890,7 +890,7 @@ bool Thread::Join(std::uint32_t timeoutMs) {
 
 void Thread::Terminate() {
     auto* holder = static_cast<ThreadHolder*>(handle_);
-    if (holder != nullptr) LetGo(**holder, 0);
+    if (holder != nullptr && (*holder)->thread.joinable()) (*holder)->thread.detach();
 }
 
 bool Thread::Close() {

@@ -1,19 +1,191 @@
 #include "services/dispatch.hpp"
 
+#include <memory>
+#include <string>
+
+#include "encoding/application_values.hpp"
+#include "encoding/value_conversions.hpp"
 #include "platform/trace.hpp"
+#include "services/apdu_headers.hpp"
+#include "services/discovery.hpp"
+#include "services/error_service.hpp"
+#include "services/not_yet_served.hpp"
+#include "services/read_property.hpp"
+#include "services/read_property_multiple.hpp"
+#include "services/transactions.hpp"
 
 namespace services {
+namespace {
 
-// The service classes arrive with the application layer; until then every
-// APDU is logged as not served and dropped.
-void Dispatch(const LinkServices::LinkAddress&, const network::NpduInfo&, const std::uint8_t* apdu,
-              std::size_t length) {
-    platform::TraceEntry("APDU::Dispatch");
-    if (length == 0) {
-        platform::TraceError(2);
+using namespace APDUServices;
+
+constexpr int kErrorMalformed = 2;
+constexpr int kErrorSegmentAckOrSegmentedRequest = 7;
+constexpr int kErrorUnknownApduType = 8;
+
+using Factory = std::unique_ptr<IService> (*)(std::uint8_t invokeId);
+
+template <typename Service>
+std::unique_ptr<IService> Make(std::uint8_t invokeId) {
+    return std::make_unique<Service>(invokeId);
+}
+
+template <std::uint8_t Service>
+std::unique_ptr<IService> NotYet(std::uint8_t) {
+    return std::make_unique<NotYetServed>(Service);
+}
+
+struct ServiceEntry {
+    std::uint8_t pduType;
+    std::uint8_t service;
+    Factory factory;
+};
+
+// Which service object handles which (PDU type, service choice).
+constexpr ServiceEntry kServices[] = {
+    {APDU_TYPE_CONFIRMED_REQ, kServiceReadProperty, &Make<ReadProperty>},
+    {APDU_TYPE_CONFIRMED_REQ, kServiceReadPropertyMultiple, &Make<ReadPropertyMultiple>},
+    {APDU_TYPE_CONFIRMED_REQ, kServiceWriteProperty, &NotYet<kServiceWriteProperty>},
+    {APDU_TYPE_CONFIRMED_REQ, kServiceDeviceCommunicationControl, &NotYet<kServiceDeviceCommunicationControl>},
+    {APDU_TYPE_CONFIRMED_REQ, kServiceReinitializeDevice, &NotYet<kServiceReinitializeDevice>},
+    {APDU_TYPE_UNCONFIRMED_REQ, kServiceIAm, &Make<IAm>},
+    {APDU_TYPE_UNCONFIRMED_REQ, kServiceIHave, &Make<IHave>},
+    {APDU_TYPE_UNCONFIRMED_REQ, kServiceWhoHas, &Make<WhoHas>},
+    {APDU_TYPE_UNCONFIRMED_REQ, kServiceWhoIs, &Make<WhoIs>},
+    {APDU_TYPE_COMPLEX_ACK, kServiceReadProperty, &Make<ReadPropertyAck>},
+    {APDU_TYPE_COMPLEX_ACK, kServiceReadPropertyMultiple, &NotYet<kServiceReadPropertyMultiple>},
+};
+
+Factory FindService(std::uint8_t pduType, std::uint8_t service) {
+    for (const auto& entry : kServices)
+        if (entry.pduType == pduType && entry.service == service) return entry.factory;
+    return nullptr;
+}
+
+void RunService(Factory factory, std::uint8_t invokeId, const LinkServices::LinkAddress& source,
+                const network::NpduInfo& npdu, const std::uint8_t* data, std::size_t length) {
+    std::unique_ptr<IService> service = factory(invokeId);
+    service->Process(source, npdu, data, length);
+}
+
+void WarnNumber(const char16_t* text, int value) {
+    std::u16string line(text);
+    const std::string digits = std::to_string(value);
+    line.append(digits.begin(), digits.end());
+    platform::TraceWarning(line);
+}
+
+bool NotForThisInstance(std::uint8_t invokeId) {
+    if (invokeId == Transactions().pendingInvokeId) return false;
+    platform::TraceWarning(u"BACNET_ERROR_PACKET_NOT_FOR_THIS_INSTANCE");
+    return true;
+}
+
+void DispatchConfirmedRequest(const LinkServices::LinkAddress& source, const network::NpduInfo& npdu,
+                              const std::uint8_t* apdu, std::size_t length) {
+    platform::TraceEntry("APDU::Dispatch switch APDU_TYPE_CONFIRMED_REQ");
+    if (length < 4) return platform::TraceError(kErrorMalformed);
+    if (apdu[0] & 0x08) return platform::TraceError(kErrorSegmentAckOrSegmentedRequest);
+    const std::uint8_t invokeId = apdu[2];
+    WarnNumber(u"Received InvokeID=", invokeId);
+    const std::uint8_t service = apdu[3];
+    if (Factory factory = FindService(APDU_TYPE_CONFIRMED_REQ, service))
+        return RunService(factory, invokeId, source, npdu, apdu + 4, length - 4);
+    WarnNumber(u"Unsupported Confirmed Service (ConfirmedRequest): ", service);
+}
+
+void DispatchUnconfirmedRequest(const LinkServices::LinkAddress& source, const network::NpduInfo& npdu,
+                                const std::uint8_t* apdu, std::size_t length) {
+    platform::TraceEntry("APDU::Dispatch switch APDU_TYPE_UNCONFIRMED_REQ");
+    if (length < 2) return platform::TraceError(kErrorMalformed);
+    const std::uint8_t service = apdu[1];
+    if (Factory factory = FindService(APDU_TYPE_UNCONFIRMED_REQ, service))
+        return RunService(factory, 0, source, npdu, apdu + 2, length - 2);
+    WarnNumber(u"Unsupported Unconfirmed Service (UnconfirmedRequest): ", service);
+}
+
+void DispatchSimpleAck(const std::uint8_t* apdu, std::size_t length) {
+    platform::TraceEntry("APDU::Dispatch switch APDU_TYPE_SIMPLE_ACK");
+    if (length < 3) return platform::TraceError(kErrorMalformed);
+    const std::uint8_t invokeId = apdu[1];
+    const std::uint8_t service = apdu[2];
+    if (service != kServiceWriteProperty) return WarnNumber(u"Unsupported Confirmed Service (SimpleAck): ", service);
+    if (auto hook = Transactions().hooks.onWriteAck) hook(invokeId);
+}
+
+void DispatchComplexAck(const LinkServices::LinkAddress& source, const network::NpduInfo& npdu,
+                        const std::uint8_t* apdu, std::size_t length) {
+    platform::TraceEntry("APDU::Dispatch switch APDU_TYPE_COMPLEX_ACK");
+    platform::TraceEntry("ComplexAck::Dispatch");
+    if (length < 3) return platform::TraceError(kErrorMalformed);
+    const std::uint8_t invokeId = apdu[1];
+    WarnNumber(u"Received InvokeID=", invokeId);
+    if (Transactions().deviceTimedOut) return;
+    if (NotForThisInstance(invokeId)) return;
+    if (apdu[0] & 0x08) {
+        // Reassembly of segmented answers arrives with the segmentation layer.
+        platform::TraceWarning(u"Segmented ComplexAck not served yet");
         return;
     }
-    platform::TraceWarningValue(u"APDU not served, type", apdu[0] >> 4);
+    const std::uint8_t service = apdu[2];
+    if (Factory factory = FindService(APDU_TYPE_COMPLEX_ACK, service))
+        return RunService(factory, invokeId, source, npdu, apdu + 3, length - 3);
+    WarnNumber(u"Unsupported Confirmed Service (ComplexAck): ", service);
+}
+
+void DispatchError(const std::uint8_t* apdu, std::size_t length) {
+    platform::TraceEntry("APDU::Dispatch switch APDU_TYPE_ERROR");
+    if (length < 3) return platform::TraceError(kErrorMalformed);
+    const std::uint8_t invokeId = apdu[1];
+    if (NotForThisInstance(invokeId)) return;
+    const std::uint8_t service = apdu[2];
+    std::size_t pos = 3, used = 0;
+    HostValue classValue{}, codeValue{};
+    std::uint32_t errorClass = 0, errorCode = 0;
+    if (!encoding::DecodeApplicationValue(apdu + pos, length - pos, classValue, used)) return;
+    pos += used;
+    if (pos > length || !encoding::DecodeApplicationValue(apdu + pos, length - pos, codeValue, used)) return;
+    if (encoding::ValueToUnsigned(classValue, errorClass) != 0 || encoding::ValueToUnsigned(codeValue, errorCode) != 0)
+        return;
+    auto& hooks = Transactions().hooks;
+    if (service == kServiceReadProperty || service == kServiceReadPropertyMultiple) {
+        if (hooks.onReadError) hooks.onReadError(invokeId, errorClass, errorCode);
+    } else if (service == kServiceWriteProperty) {
+        if (hooks.onWriteError) hooks.onWriteError(invokeId, errorClass, errorCode);
+    }
+}
+
+}  // namespace
+
+void Dispatch(const LinkServices::LinkAddress& source, const network::NpduInfo& npdu, const std::uint8_t* apdu,
+              std::size_t length) {
+    platform::TraceEntry("APDU::Dispatch");
+    if (length == 0) return platform::TraceError(kErrorMalformed);
+    switch (apdu[0] >> 4) {
+        case APDU_TYPE_CONFIRMED_REQ:
+            return DispatchConfirmedRequest(source, npdu, apdu, length);
+        case APDU_TYPE_UNCONFIRMED_REQ:
+            return DispatchUnconfirmedRequest(source, npdu, apdu, length);
+        case APDU_TYPE_SIMPLE_ACK:
+            return DispatchSimpleAck(apdu, length);
+        case APDU_TYPE_COMPLEX_ACK:
+            return DispatchComplexAck(source, npdu, apdu, length);
+        case APDU_TYPE_SEGMENT_ACK:
+            return platform::TraceError(kErrorSegmentAckOrSegmentedRequest);
+        case APDU_TYPE_ERROR:
+            return DispatchError(apdu, length);
+        case APDU_TYPE_REJECT:
+            platform::TraceEntry("APDU::Dispatch switch APDU_TYPE_REJECT");
+            if (length < 3) platform::TraceError(kErrorMalformed);
+            return;
+        case APDU_TYPE_ABORT:
+            platform::TraceEntry("APDU::Dispatch switch APDU_TYPE_ABORT");
+            if (length < 3) platform::TraceError(kErrorMalformed);
+            return;
+        default:
+            platform::TraceEntry("APDU::Dispatch switch BACNET_ERROR_UNKNOWN_APDU_TYPE");
+            return platform::TraceError(kErrorUnknownApduType);
+    }
 }
 
 }  // namespace services

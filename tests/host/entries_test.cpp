@@ -77,8 +77,10 @@ TEST_F(EntriesTest, AddressEntriesAnswerWithTagcoreVerdicts) {
 }
 
 TEST_F(EntriesTest, SetDriverTaskInterfaceReturnsItsArgument) {
-    int marker = 0;
-    EXPECT_EQ(driver_->setDriverTaskInterface(&marker), &marker);
+    static const VorneTaskOperations operations{nullptr, nullptr};
+    VorneTaskInterface task{&operations};
+    EXPECT_EQ(driver_->setDriverTaskInterface(&task), &task);
+    EXPECT_EQ(driver_->setDriverTaskInterface(nullptr), nullptr);
 }
 
 TEST_F(EntriesTest, IdleOnAnOpenDriverIsHarmless) {

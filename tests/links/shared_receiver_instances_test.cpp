@@ -6,7 +6,6 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <unistd.h>
 #include <memory>
 #include <string>
 #include <vector>
@@ -23,26 +22,39 @@ namespace {
 using namespace LinkServices;
 using testing_support::DriverModule;
 
-// An APDU that the dispatcher does not serve yet: each one consumed writes one log line.
-const std::vector<std::uint8_t> kDatagram = testing_support::Hex("81 0a 00 08 01 00 10 08");
+// An unconfirmed service that the driver does not serve: each one consumed writes one log line.
+const std::vector<std::uint8_t> kDatagram = testing_support::Hex("81 0a 00 08 01 00 10 63");
+
+// Sets a variable of this process's environment, or removes it (null value).
+void SetEnvironment(const char* name, const char* value) {
+#ifdef _WIN32
+    ::_putenv_s(name, value != nullptr ? value : "");
+#else
+    if (value != nullptr) {
+        ::setenv(name, value, 1);
+    } else {
+        ::unsetenv(name);
+    }
+#endif
+}
 
 class InstancesTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        logPath_ = (std::filesystem::temp_directory_path() / ("vorne-instances-" + std::to_string(::getpid()) + ".log")).string();
+        logPath_ = (std::filesystem::temp_directory_path() / ("vorne-instances-" + std::to_string(platform::CurrentProcessId()) + ".log")).string();
         std::filesystem::remove(logPath_);
-        ::setenv("VORNE_LOG", logPath_.c_str(), 1);
+        SetEnvironment("VORNE_LOG", logPath_.c_str());
         port_ = testing_support::FreeUdpPort();
     }
     void TearDown() override {
         for (auto it = drivers_.rbegin(); it != drivers_.rend(); ++it) (*it)->Entries().close(nullptr);
         drivers_.clear();
-        ::unsetenv("VORNE_LOG");
+        SetEnvironment("VORNE_LOG", nullptr);
         std::filesystem::remove(logPath_);
     }
 
     DriverModule& OpenInstance() {
-        const std::string name = "libvorne-instance-" + std::to_string(::getpid()) + "-" + std::to_string(drivers_.size()) + ".so";
+        const std::string name = "libvorne-instance-" + std::to_string(platform::CurrentProcessId()) + "-" + std::to_string(drivers_.size()) + ".so";
         drivers_.push_back(std::make_unique<DriverModule>(name));
         DriverModule& driver = *drivers_.back();
         EXPECT_TRUE(driver.Loaded()) << driver.Error();
@@ -65,7 +77,7 @@ protected:
     std::size_t LoggedApdus() {
         std::ifstream log(logPath_);
         std::size_t n = 0;
-        for (std::string line; std::getline(log, line);) n += line.find("APDU not served") != std::string::npos;
+        for (std::string line; std::getline(log, line);) n += line.find("Unsupported Unconfirmed Service (UnconfirmedRequest): 99") != std::string::npos;
         return n;
     }
 

@@ -1,0 +1,247 @@
+#include "host/read_cycle.hpp"
+
+#include <cstring>
+#include <map>
+#include <string>
+#include <tuple>
+
+#include "encoding/host_value.hpp"
+#include "host/device_table.hpp"
+#include "host/driver_state.hpp"
+#include "host/lifecycle.hpp"
+#include "host/station.hpp"
+#include "platform/clock.hpp"
+#include "platform/local_time.hpp"
+#include "platform/trace.hpp"
+#include "platform/utf.hpp"
+#include "services/read_property.hpp"
+#include "services/read_property_multiple.hpp"
+#include "services/transactions.hpp"
+#include "tables/vocabulary.hpp"
+
+namespace host {
+namespace {
+
+using Triple = std::tuple<std::int32_t, std::int32_t, std::int32_t>;  // (object type, instance, property)
+
+struct ReadCycle {
+    std::map<std::int32_t, std::u16string> groups;
+    std::map<Triple, std::int32_t> requests;  // -> line index; kept for the life of the driver
+    std::map<std::int32_t, HostValue> results;  // line index -> the value record
+    std::map<std::int32_t, std::int32_t> statuses;  // invoke ID -> host status
+};
+
+ReadCycle& Cycle() {
+    static ReadCycle cycle;
+    return cycle;
+}
+
+void SetStatus(std::int32_t* status, std::int32_t value) {
+    if (status != nullptr) *status = value;
+}
+
+std::int32_t GroupKey(void* group) { return static_cast<std::int32_t>(reinterpret_cast<std::intptr_t>(group)); }
+
+std::u16string Number(std::int64_t n) {
+    const std::string digits = std::to_string(n);
+    return std::u16string(digits.begin(), digits.end());
+}
+
+// An error line, built in a 150-character buffer.
+void TraceErrorLine(std::u16string line) {
+    if (line.size() > 149) line.resize(149);
+    platform::TraceText(line);
+}
+
+// Maps an error code to its status; unknown object and property need no line of their own.
+std::int32_t StatusForErrorCode(std::uint32_t errorCode, const std::u16string& otherLine) {
+    std::int32_t status = kStatusOtherReadError;
+    if (errorCode == 31)
+        status = kStatusUnknownObject;
+    else if (errorCode == 32)
+        status = kStatusUnknownProperty;
+    else
+        TraceErrorLine(otherLine);
+    platform::TraceError(status);
+    return status;
+}
+
+void CopyResults(HostValue* values, std::int32_t count) {
+    auto& results = Cycle().results;
+    const std::uint64_t now = platform::LocalFileTimeNow();
+    for (std::int32_t line = 0; line < count; ++line) {
+        HostValue& record = values[line];
+        const auto found = results.find(line);
+        if (found != results.end()) {
+            std::memcpy(&record, &found->second, sizeof record);
+            record.quality = kQualityGood;
+        } else {
+            encoding::SetInteger(record, 0);
+            record.quality = 0;
+            platform::TraceWarning(u"Line not Found!");
+        }
+        encoding::SetTimeStamp(record, now);
+    }
+}
+
+void ClearScan() {
+    Cycle().results.clear();
+    Cycle().statuses.clear();
+}
+
+}  // namespace
+
+ResolvedItem ResolveParsedItem(std::int32_t index) {
+    const ParsedAddressRecord* record = Driver().parsedAddress;
+    ParsedAddressItem* items = nullptr;
+    std::memcpy(&items, record->items, sizeof items);
+    const ParsedAddressItem& item = items[index];
+    ResolvedItem resolved{};
+    resolved.objectType = tables::ObjectTypeAtPosition(record->objectTypePosition).value_or(0);
+    resolved.instance = item.instance;
+    if (record->instanceOffset != -1) resolved.instance += record->instanceOffset;
+    if (resolved.instance == -1) resolved.instance = 0;
+    resolved.property = tables::PropertyAtPosition(item.propertyPosition).value_or(0);
+    resolved.priority = item.priority;
+    return resolved;
+}
+
+std::int32_t AddGroup(void* group, const char16_t* station) {
+    const std::u16string_view text = platform::HostText(station);
+    StationInfo info;
+    if (!ParseStation(text, info) || info.network == -1 || info.deviceInstance == -1) return 1;
+    if (!info.linkAddressText.empty())
+        AddDeviceWithAddress(info.deviceInstance, info.network, info.linkAddress);
+    else
+        AddDevice(info.deviceInstance, info.network);
+    Cycle().groups[GroupKey(group)] = std::u16string(text);
+    return 1;
+}
+
+void RemoveGroup(void* group) {
+    auto& groups = Cycle().groups;
+    const std::int32_t key = GroupKey(group);
+    const std::u16string station = groups[key];
+    if (station.empty()) return;
+    StationInfo info;
+    if (!ParseStation(station, info) || info.network == -1 || info.deviceInstance == -1) return;
+    RemoveDevice(info.deviceInstance, info.network);
+    groups.erase(key);
+}
+
+std::int32_t ReadGroupStart(const char16_t* header, const char16_t* firstAddressArgument,
+                            const char16_t* const* addresses, std::int32_t itemCount, std::int32_t* status) {
+    OnIdle();
+    DiscoveryPass();
+    std::int32_t result = ::ParseAddresses(header, firstAddressArgument, addresses, itemCount);
+    SetStatus(status, result);
+    if (result != 0) return 0;
+
+    LinkServices::LinkAddress address;
+    network::NpduInfo npdu;
+    const std::u16string_view station = platform::HostText(header);
+    result = ResolveStation(station, address, npdu);
+    SetStatus(status, result);
+    if (result != 0) {
+        if (result == kStatusDeviceNotBound) {
+            DiscoverStation(station);
+            platform::TraceWarning(std::u16string(station) + u"->BACNET_ERROR_DEVICE_UNAVAILABLE");
+        }
+        return 0;
+    }
+
+    auto& requests = Cycle().requests;
+    if (itemCount == 1) {
+        const ResolvedItem item = ResolveParsedItem(0);
+        APDUServices::ReadProperty request(APDUServices::AllocateInvokeId());
+        result = request.SendReadPropertyRequest(address, npdu, item.objectType, item.instance, item.property);
+        SetStatus(status, result);
+        if (result != 0) return 0;
+        requests[{item.objectType, item.instance, item.property}] = 0;
+    } else if (itemCount > 1) {
+        APDUServices::ObjectPropertyMap properties;
+        for (std::int32_t i = 0; i < itemCount; ++i) {
+            const ResolvedItem item = ResolveParsedItem(i);
+            properties[{item.objectType, item.instance}].push_back(static_cast<std::uint32_t>(item.property));
+            requests[{item.objectType, item.instance, item.property}] = i;
+        }
+        APDUServices::ReadPropertyMultiple request(APDUServices::AllocateInvokeId());
+        result = request.SendReadPropertyMultipleRequest(address, npdu, properties);
+        SetStatus(status, result);
+        if (result != 0) return 0;
+    }
+    APDUServices::Transactions().deviceTimedOut = false;
+    Driver().transactionStartTick = platform::TickCount();
+    return 1;
+}
+
+std::int32_t ReadGroupFinish(HostValue* values, std::int32_t itemCount, std::int32_t* status) {
+    OnIdle();
+    auto& cycle = Cycle();
+    const auto n = static_cast<std::int32_t>(cycle.results.size());
+    const auto entry = cycle.statuses.find(APDUServices::Transactions().pendingInvokeId);
+    const bool hasStatus = entry != cycle.statuses.end();
+    const std::int32_t e = hasStatus ? entry->second : 0;
+
+    if (hasStatus && n == 0) {
+        platform::TraceWarningValue(u"Received error", e);
+        SetStatus(status, e);
+        cycle.statuses.clear();
+        return 1;
+    }
+    if (n < itemCount) {
+        if (platform::TickCount() - Driver().transactionStartTick <= Driver().timeout) return 0;
+        if (n == 0) {
+            SetStatus(status, kStatusNoAnswer);
+            APDUServices::Transactions().deviceTimedOut = true;
+            return 1;
+        }
+        if (hasStatus) SetStatus(status, e);
+        if (values != nullptr) CopyResults(values, itemCount);
+        ClearScan();
+        return 1;
+    }
+    if (n == itemCount) {
+        if (values != nullptr) CopyResults(values, itemCount);
+        ClearScan();
+        return 1;
+    }
+    ClearScan();
+    SetStatus(status, kStatusOtherReadError);
+    return 1;
+}
+
+void OnPropertyValue(std::uint8_t, std::int32_t objectType, std::int32_t instance, std::int32_t property,
+                     const HostValue& value) {
+    const auto found = Cycle().requests.find({objectType, instance, property});
+    if (found == Cycle().requests.end()) {
+        platform::TraceWarning(u"Packet does not belong to us. Packet Discarted!");
+        return;
+    }
+    std::memcpy(&Cycle().results[found->second], &value, sizeof value);
+}
+
+void OnReadError(std::uint8_t invokeId, std::uint32_t errorClass, std::uint32_t errorCode) {
+    if (invokeId != APDUServices::Transactions().pendingInvokeId) return;
+    using tables::NameOf;
+    const std::u16string line = u"Read error: class <" +
+                                NameOf(tables::NameTable::kErrorClass, static_cast<std::int32_t>(errorClass)) +
+                                u">, code <" +
+                                NameOf(tables::NameTable::kErrorCode, static_cast<std::int32_t>(errorCode)) + u">";
+    SetTransactionStatus(invokeId, StatusForErrorCode(errorCode, line));
+}
+
+void OnPropertyError(std::uint8_t invokeId, std::int32_t objectType, std::int32_t instance, std::int32_t property,
+                     std::uint32_t errorCode) {
+    if (invokeId != APDUServices::Transactions().pendingInvokeId) return;
+    using tables::NameOf;
+    const std::u16string line = u"Read property error: object <" + NameOf(tables::NameTable::kObjectType, objectType) +
+                                u">, instance <" + Number(instance) + u">, property <" +
+                                NameOf(tables::NameTable::kProperty, property) + u">, code <" +
+                                NameOf(tables::NameTable::kErrorCode, static_cast<std::int32_t>(errorCode)) + u">";
+    SetTransactionStatus(invokeId, StatusForErrorCode(errorCode, line));
+}
+
+void SetTransactionStatus(std::uint8_t invokeId, std::int32_t status) { Cycle().statuses[invokeId] = status; }
+
+}  // namespace host

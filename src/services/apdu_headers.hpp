@@ -1,0 +1,41 @@
+// The APDU headers that the driver's requests and answers start with.
+#pragma once
+
+#include <cstdint>
+
+#include "encoding/byte_vector.hpp"
+#include "network/npdu_info.hpp"
+
+namespace APDUServices {
+
+enum PduType : std::uint8_t {
+    APDU_TYPE_CONFIRMED_REQ = 0,
+    APDU_TYPE_UNCONFIRMED_REQ = 1,
+    APDU_TYPE_SIMPLE_ACK = 2,
+    APDU_TYPE_COMPLEX_ACK = 3,
+    APDU_TYPE_SEGMENT_ACK = 4,
+    APDU_TYPE_ERROR = 5,
+    APDU_TYPE_REJECT = 6,
+    APDU_TYPE_ABORT = 7,
+};
+
+enum ServiceChoice : std::uint8_t {
+    kServiceIAm = 0,
+    kServiceIHave = 1,
+    kServiceWhoHas = 7,
+    kServiceWhoIs = 8,
+    kServiceReadProperty = 12,
+    kServiceReadPropertyMultiple = 14,
+    kServiceWriteProperty = 15,
+    kServiceDeviceCommunicationControl = 17,
+    kServiceReinitializeDevice = 20,
+};
+
+// Never segmented; max-APDU code 5 (1476 octets) on BACnet/IP, 3 (480) on MS/TP.
+void EncodeConfirmedRequestHeader(encoding::ByteVector& out, std::uint8_t invokeId, std::uint8_t service,
+                                  const network::NpduInfo& npdu);
+void EncodeUnconfirmedRequestHeader(encoding::ByteVector& out, std::uint8_t service);
+void EncodeComplexAckHeader(encoding::ByteVector& out, std::uint8_t invokeId, std::uint8_t service);
+void EncodeErrorHeader(encoding::ByteVector& out, std::uint8_t invokeId, std::uint8_t service);
+
+}  // namespace APDUServices
