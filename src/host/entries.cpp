@@ -8,22 +8,27 @@
 #include "host/address_entries.hpp"
 #include "host/lifecycle.hpp"
 #include "host/read_cycle.hpp"
-#include "host/transactions.hpp"
+#include "host/write_cycle.hpp"
 #include "platform/trace.hpp"
 #include "platform/utf.hpp"
 
 namespace {
 
+// On an escaping exception the entry answers `fallback`, and `status` (when
+// given) the failure status.
 template <typename Result, typename Body>
-Result Guarded(const char* entry, Result fallback, Body body) noexcept {
+Result Guarded(const char* entry, Result fallback, Body body, int32_t* status = nullptr,
+               int32_t failureStatus = 0) noexcept {
     try {
         return body();
     } catch (const std::exception& e) {
+        if (status != nullptr) *status = failureStatus;
         try {
             platform::TraceWarning(platform::Widen(entry) + u" failed: " + platform::Utf8ToUtf16(e.what()));
         } catch (...) {
         }
     } catch (...) {
+        if (status != nullptr) *status = failureStatus;
         try {
             platform::TraceWarning(platform::Widen(entry) + u" failed");
         } catch (...) {
@@ -40,9 +45,8 @@ void GuardedVoid(const char* entry, Body body) noexcept {
     });
 }
 
-void SetOut(int32_t* out, int32_t value) {
-    if (out != nullptr) *out = value;
-}
+constexpr int32_t kStatusOtherReadError = 19;
+constexpr int32_t kStatusOtherWriteError = 17;
 
 }  // namespace
 
@@ -105,30 +109,31 @@ VORNE_ENTRY void VORNE_CALL UDrvRemoveGroup(void* group) {
 VORNE_ENTRY int32_t VORNE_CALL UDrvReadGroupStartW(const vorne_char* header, const vorne_char* firstAddressArgument,
                                                    const vorne_char* const* addresses, int32_t itemCount,
                                                    int32_t* status) {
-    SetOut(status, 19);
-    return Guarded("UDrvReadGroupStartW", 0, [&] {
-        return host::ReadGroupStart(header, firstAddressArgument, addresses, itemCount, status);
-    });
+    return Guarded(
+        "UDrvReadGroupStartW", 0,
+        [&] { return host::ReadGroupStart(header, firstAddressArgument, addresses, itemCount, status); }, status,
+        kStatusOtherReadError);
 }
 
 VORNE_ENTRY int32_t VORNE_CALL UDrvReadGroupFinishExtW(HostValue* values, int32_t /*ignored*/, int32_t itemCount,
                                                        int32_t* status) {
-    SetOut(status, 19);
-    return Guarded("UDrvReadGroupFinishExtW", 1, [&] { return host::ReadGroupFinish(values, itemCount, status); });
+    return Guarded(
+        "UDrvReadGroupFinishExtW", 1, [&] { return host::ReadGroupFinish(values, itemCount, status); }, status,
+        kStatusOtherReadError);
 }
 
 VORNE_ENTRY int32_t VORNE_CALL UDrvWriteItemStartW(const vorne_char* header, const vorne_char* firstAddressArgument,
                                                    const vorne_char* address, const HostValue* value,
                                                    int32_t* status) {
-    SetOut(status, 17);
-    return Guarded("UDrvWriteItemStartW", 0, [&] {
-        return host::WriteItemStart(header, firstAddressArgument, address, value, status);
-    });
+    return Guarded(
+        "UDrvWriteItemStartW", 0,
+        [&] { return host::WriteItemStart(header, firstAddressArgument, address, value, status); }, status,
+        kStatusOtherWriteError);
 }
 
 VORNE_ENTRY int32_t VORNE_CALL UDrvWriteItemFinish(int32_t* status) {
-    SetOut(status, 17);
-    return Guarded("UDrvWriteItemFinish", 1, [&] { return host::WriteItemFinish(status); });
+    return Guarded(
+        "UDrvWriteItemFinish", 1, [&] { return host::WriteItemFinish(status); }, status, kStatusOtherWriteError);
 }
 
 }  // extern "C"

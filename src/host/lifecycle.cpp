@@ -6,6 +6,7 @@
 #include "encoding/local_values.hpp"
 #include "host/device_table.hpp"
 #include "host/driver_state.hpp"
+#include "host/parsed_address.hpp"
 #include "host/result_hooks.hpp"
 #include "links/shared_receiver.hpp"
 #include "netwise.h"
@@ -67,16 +68,9 @@ void* SetDriverTaskInterface(void* taskInterface) {
 
 std::int32_t GetType(const char16_t* firstAddressArgument, const char16_t* address) {
     const char16_t* addresses[1] = {address};
-    if (::ParseAddresses(nullptr, firstAddressArgument, addresses, 1) != 0) return 1;
-    const ParsedAddressRecord* record = Driver().parsedAddress;
-    if (record == nullptr) return 1;
-    ParsedAddressItem* items = nullptr;
-    std::memcpy(&items, record->items, sizeof items);
-    if (items == nullptr) return 1;
-    const auto objectType = tables::ObjectTypeAtPosition(record->objectTypePosition);
-    const auto property = tables::PropertyAtPosition(items[0].propertyPosition);
-    if (!objectType || !property) return 1;
-    const std::int32_t datatype = tables::GetDatatype(*objectType, *property);
+    if (ParseTagAddresses(nullptr, firstAddressArgument, addresses, 1) != 0) return 1;
+    const ResolvedItem item = ResolveParsedItem(0);
+    const std::int32_t datatype = tables::GetDatatype(item.objectType, item.property);
     if (datatype == 0) return 1;
     return tables::HostTypeOf(datatype);
 }

@@ -9,6 +9,7 @@
 #include "host/device_table.hpp"
 #include "host/driver_state.hpp"
 #include "host/lifecycle.hpp"
+#include "host/parsed_address.hpp"
 #include "host/station.hpp"
 #include "platform/clock.hpp"
 #include "platform/local_time.hpp"
@@ -91,21 +92,6 @@ void ClearScan() {
 
 }  // namespace
 
-ResolvedItem ResolveParsedItem(std::int32_t index) {
-    const ParsedAddressRecord* record = Driver().parsedAddress;
-    ParsedAddressItem* items = nullptr;
-    std::memcpy(&items, record->items, sizeof items);
-    const ParsedAddressItem& item = items[index];
-    ResolvedItem resolved{};
-    resolved.objectType = tables::ObjectTypeAtPosition(record->objectTypePosition).value_or(0);
-    resolved.instance = item.instance;
-    if (record->instanceOffset != -1) resolved.instance += record->instanceOffset;
-    if (resolved.instance == -1) resolved.instance = 0;
-    resolved.property = tables::PropertyAtPosition(item.propertyPosition).value_or(0);
-    resolved.priority = item.priority;
-    return resolved;
-}
-
 std::int32_t AddGroup(void* group, const char16_t* station) {
     const std::u16string_view text = platform::HostText(station);
     StationInfo info;
@@ -133,7 +119,7 @@ std::int32_t ReadGroupStart(const char16_t* header, const char16_t* firstAddress
                             const char16_t* const* addresses, std::int32_t itemCount, std::int32_t* status) {
     OnIdle();
     DiscoveryPass();
-    std::int32_t result = ::ParseAddresses(header, firstAddressArgument, addresses, itemCount);
+    std::int32_t result = ParseTagAddresses(header, firstAddressArgument, addresses, itemCount);
     SetStatus(status, result);
     if (result != 0) return 0;
 

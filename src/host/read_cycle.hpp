@@ -28,13 +28,4 @@ void OnPropertyError(std::uint8_t invokeId, std::int32_t objectType, std::int32_
                      std::uint32_t errorCode);
 void SetTransactionStatus(std::uint8_t invokeId, std::int32_t status);
 
-// The object type and property of each item of the last parse, by the order tables.
-struct ResolvedItem {
-    std::int32_t objectType;
-    std::int32_t instance;
-    std::int32_t property;
-    std::int32_t priority;
-};
-ResolvedItem ResolveParsedItem(std::int32_t index);
-
 }  // namespace host

@@ -2,6 +2,7 @@
 
 #include "host/device_table.hpp"
 #include "host/read_cycle.hpp"
+#include "host/write_cycle.hpp"
 #include "services/transactions.hpp"
 
 namespace host {
@@ -12,6 +13,8 @@ void FillResultHooks() {
     hooks.onPropertyValue = &OnPropertyValue;
     hooks.onReadError = &OnReadError;
     hooks.onPropertyError = &OnPropertyError;
+    hooks.onWriteAck = &OnWriteAck;
+    hooks.onWriteError = &OnWriteError;
     hooks.setTransactionStatus = &SetTransactionStatus;
     hooks.onDeviceBinding = &BindFromIAm;
 }

@@ -12,7 +12,9 @@
 #include "services/not_yet_served.hpp"
 #include "services/read_property.hpp"
 #include "services/read_property_multiple.hpp"
+#include "services/segmentation.hpp"
 #include "services/transactions.hpp"
+#include "services/write_property.hpp"
 
 namespace services {
 namespace {
@@ -45,15 +47,15 @@ struct ServiceEntry {
 constexpr ServiceEntry kServices[] = {
     {APDU_TYPE_CONFIRMED_REQ, kServiceReadProperty, &Make<ReadProperty>},
     {APDU_TYPE_CONFIRMED_REQ, kServiceReadPropertyMultiple, &Make<ReadPropertyMultiple>},
-    {APDU_TYPE_CONFIRMED_REQ, kServiceWriteProperty, &NotYet<kServiceWriteProperty>},
-    {APDU_TYPE_CONFIRMED_REQ, kServiceDeviceCommunicationControl, &NotYet<kServiceDeviceCommunicationControl>},
-    {APDU_TYPE_CONFIRMED_REQ, kServiceReinitializeDevice, &NotYet<kServiceReinitializeDevice>},
+    {APDU_TYPE_CONFIRMED_REQ, kServiceWriteProperty, &Make<WriteProperty>},
+    {APDU_TYPE_CONFIRMED_REQ, kServiceDeviceCommunicationControl, &Make<DeviceCommunicationControl>},
+    {APDU_TYPE_CONFIRMED_REQ, kServiceReinitializeDevice, &Make<ReinitializeDevice>},
     {APDU_TYPE_UNCONFIRMED_REQ, kServiceIAm, &Make<IAm>},
     {APDU_TYPE_UNCONFIRMED_REQ, kServiceIHave, &Make<IHave>},
     {APDU_TYPE_UNCONFIRMED_REQ, kServiceWhoHas, &Make<WhoHas>},
     {APDU_TYPE_UNCONFIRMED_REQ, kServiceWhoIs, &Make<WhoIs>},
     {APDU_TYPE_COMPLEX_ACK, kServiceReadProperty, &Make<ReadPropertyAck>},
-    {APDU_TYPE_COMPLEX_ACK, kServiceReadPropertyMultiple, &NotYet<kServiceReadPropertyMultiple>},
+    {APDU_TYPE_COMPLEX_ACK, kServiceReadPropertyMultiple, &Make<ReadPropertyMultipleAck>},
 };
 
 Factory FindService(std::uint8_t pduType, std::uint8_t service) {
@@ -123,9 +125,15 @@ void DispatchComplexAck(const LinkServices::LinkAddress& source, const network::
     if (Transactions().deviceTimedOut) return;
     if (NotForThisInstance(invokeId)) return;
     if (apdu[0] & 0x08) {
-        // Reassembly of segmented answers arrives with the segmentation layer.
-        platform::TraceWarning(u"Segmented ComplexAck not served yet");
-        return;
+        // Segmented: the segment's own service choice is byte 4, its data behind it.
+        if (length < 5) return platform::TraceError(kErrorMalformed);
+        SegmentReceived(source, npdu, invokeId, apdu[2], apdu[3], (apdu[0] & 0x04) != 0, apdu + 5, length - 5);
+        const std::uint8_t* message = nullptr;
+        std::size_t messageLength = 0;
+        if (!MessageComplete(invokeId, apdu[4], message, messageLength)) return;
+        if (Factory factory = FindService(APDU_TYPE_COMPLEX_ACK, message[0]))
+            return RunService(factory, invokeId, source, npdu, message + 1, messageLength - 1);
+        return WarnNumber(u"Unsupported Confirmed Service (ComplexAck): ", message[0]);
     }
     const std::uint8_t service = apdu[2];
     if (Factory factory = FindService(APDU_TYPE_COMPLEX_ACK, service))

@@ -4,8 +4,60 @@
 #include "network/npdu.hpp"
 #include "platform/trace.hpp"
 #include "services/apdu_headers.hpp"
+#include "services/error_service.hpp"
 
 namespace APDUServices {
+namespace {
+
+constexpr std::int32_t kMalformed = 2;
+constexpr std::int32_t kEmptyRequestAnswered = 1;
+constexpr std::uint32_t kErrorClassServices = 5;
+constexpr std::uint32_t kErrorCodeMissingRequiredParameter = 16;
+constexpr std::size_t kObjectIdentifierOctets = 4;
+
+bool IsClosingTagOne(encoding::TagFields tag) { return tag.tagNumber == 1 && tag.lvt == encoding::kLvtClosing; }
+
+// Collects a peer's property references per object. A list counts only once
+// its closing tag arrives with an object named before it; a later list for
+// the same object replaces the earlier one. False when malformed.
+bool ParseRequest(const std::uint8_t* data, std::size_t length, ObjectPropertyMap& request) {
+    std::int32_t objectType = -1, instance = -1;
+    std::vector<std::uint32_t> properties;
+    std::size_t pos = 0;
+    while (pos < length) {
+        const encoding::TagFields tag = encoding::SplitTagByte(data[pos++]);
+        // Only tag 1 is a bare opening or closing tag; every other one has content octets.
+        if (tag.tagNumber != 1 && length - pos < tag.lvt) return false;
+        if (tag.tagNumber == 0) {
+            if (length - pos < kObjectIdentifierOctets) return false;
+            const encoding::ObjectIdentifier object = encoding::DecodeObjectIdentifier(data + pos);
+            objectType = static_cast<std::int32_t>(object.type);
+            instance = static_cast<std::int32_t>(object.instance);
+            pos += tag.lvt;
+        } else if (tag.tagNumber == 1 && tag.lvt == encoding::kLvtOpening) {
+            properties.clear();
+            while (pos < length) {
+                const encoding::TagFields reference = encoding::SplitTagByte(data[pos]);
+                if (IsClosingTagOne(reference)) break;
+                ++pos;
+                if (reference.tagNumber > 1 || length - pos < reference.lvt) return false;
+                // Tag 1 here is an array index: the whole property is answered.
+                if (reference.tagNumber == 0) properties.push_back(encoding::DecodeUnsigned(data + pos, reference.lvt));
+                pos += reference.lvt;
+            }
+        } else if (tag.tagNumber == 1) {
+            if (objectType != -1 && instance != -1 && !properties.empty())
+                request.insert_or_assign({objectType, instance}, properties);
+            objectType = instance = -1;
+            properties.clear();
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
 
 std::int32_t ReadPropertyMultiple::SendReadPropertyMultipleRequest(const LinkServices::LinkAddress& destination,
                                                                    network::NpduInfo& npdu,
@@ -24,11 +76,22 @@ std::int32_t ReadPropertyMultiple::SendReadPropertyMultipleRequest(const LinkSer
     return network::EncodeNpdu(destination, npdu, apdu.data(), apdu.size());
 }
 
-// Answering peers' ReadPropertyMultiple requests arrives with the answer encoder.
-std::int32_t ReadPropertyMultiple::Process(const LinkServices::LinkAddress&, const network::NpduInfo&,
-                                           const std::uint8_t*, std::size_t) {
-    platform::TraceWarningValue(u"Service not served yet:", kServiceReadPropertyMultiple);
-    return 0;
+std::int32_t ReadPropertyMultiple::Process(const LinkServices::LinkAddress& source, const network::NpduInfo& npdu,
+                                           const std::uint8_t* data, std::size_t length) {
+    platform::TraceEntry("ReadPropertyMultiple::Process");
+    ObjectPropertyMap request;
+    if (!ParseRequest(data, length, request)) {
+        platform::TraceError(kMalformed);
+        return kMalformed;
+    }
+    network::NpduInfo reply = network::NpduInfo::MakeReply(npdu);
+    if (request.empty()) {
+        Error(InvokeId()).Send(source, reply, kServiceReadPropertyMultiple, kErrorClassServices,
+                               kErrorCodeMissingRequiredParameter);
+        return kEmptyRequestAnswered;
+    }
+    ReadPropertyMultipleAck answer(InvokeId());
+    return answer.SendReadPropertyMultipleAck(source, reply, request);
 }
 
 }  // namespace APDUServices

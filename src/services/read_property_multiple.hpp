@@ -1,5 +1,5 @@
-// ReadPropertyMultiple both ways: one request per scan of several tags, and
-// peers' requests about the driver's own objects.
+// ReadPropertyMultiple both ways: one request per scan of several tags and
+// its acknowledgement, and peers' requests about the driver's own objects.
 #pragma once
 
 #include <cstdint>
@@ -14,14 +14,33 @@ namespace APDUServices {
 // The content of one request: properties per object, objects in (type, instance) order.
 using ObjectPropertyMap = std::map<std::pair<std::int32_t, std::int32_t>, std::vector<std::uint32_t>>;
 
+// The request: sent by the read cycle, or received from a peer.
 class ReadPropertyMultiple : public ConfirmedRequest, public IService {
 public:
     explicit ReadPropertyMultiple(std::uint8_t invokeId) : ConfirmedRequest(invokeId) {}
 
     std::int32_t SendReadPropertyMultipleRequest(const LinkServices::LinkAddress& destination,
                                                  network::NpduInfo& npdu, const ObjectPropertyMap& properties);
+    // A peer's request: answered with an acknowledgement or an Error. 2 when
+    // malformed (no answer), 1 after the Error for a request naming no object,
+    // else the answer's result.
     std::int32_t Process(const LinkServices::LinkAddress& source, const network::NpduInfo& npdu,
                          const std::uint8_t* data, std::size_t length) override;
+};
+
+// The acknowledgement: received for the driver's request, or sent as an answer.
+class ReadPropertyMultipleAck : public ComplexAck, public IService {
+public:
+    explicit ReadPropertyMultipleAck(std::uint8_t invokeId) : ComplexAck(invokeId) {}
+
+    // Hands each result to the hooks in wire order: 0 after a complete walk,
+    // 2 for a malformed acknowledgement, 14 when an unknown object ended it.
+    std::int32_t Process(const LinkServices::LinkAddress& source, const network::NpduInfo& npdu,
+                         const std::uint8_t* data, std::size_t length) override;
+    // The send result, or 9 when a property that cannot be served turned the
+    // whole answer into an Error.
+    std::int32_t SendReadPropertyMultipleAck(const LinkServices::LinkAddress& destination, network::NpduInfo& reply,
+                                             const ObjectPropertyMap& properties);
 };
 
 }  // namespace APDUServices

@@ -16,6 +16,18 @@ UdpPeer::UdpPeer() {
     port_ = platform::UdpSocketLocalPort(socket_);
 }
 
+UdpPeer::UdpPeer(const char* address, std::uint16_t port) {
+    std::int32_t error = 0;
+    socket_ = platform::UdpSocketOpen(error);
+    platform::UdpSocketBind(socket_, platform::ParseIpv4(address).value_or(kLoopback), port, error);
+    port_ = platform::UdpSocketLocalPort(socket_);
+}
+
+void UdpPeer::SendTo(const char* address, std::uint16_t port, const std::vector<std::uint8_t>& datagram) {
+    platform::UdpSocketSendTo(socket_, platform::ParseIpv4(address).value_or(kLoopback), port, datagram.data(),
+                              datagram.size());
+}
+
 UdpPeer::~UdpPeer() { platform::UdpSocketClose(socket_); }
 
 void UdpPeer::SendTo(std::uint16_t port, const std::vector<std::uint8_t>& datagram) {

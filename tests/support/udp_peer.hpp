@@ -15,12 +15,16 @@ class UdpPeer {
 public:
     // Binds to 127.0.0.1 on a port the system chooses.
     UdpPeer();
+    // Binds to the given loopback address and port, e.g. a device at 127.0.0.2
+    // on the driver's own port.
+    UdpPeer(const char* address, std::uint16_t port);
     ~UdpPeer();
     UdpPeer(const UdpPeer&) = delete;
     UdpPeer& operator=(const UdpPeer&) = delete;
 
     std::uint16_t Port() const { return port_; }
     void SendTo(std::uint16_t port, const std::vector<std::uint8_t>& datagram);
+    void SendTo(const char* address, std::uint16_t port, const std::vector<std::uint8_t>& datagram);
     // The next datagram within the time-out, with the port it came from.
     std::optional<std::vector<std::uint8_t>> Receive(std::uint32_t timeoutMs, std::uint16_t* fromPort = nullptr);
 

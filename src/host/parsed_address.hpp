@@ -1,0 +1,25 @@
+// The items of Tagcore's last address parse, mapped to BACnet numbers
+// through the order tables.
+#pragma once
+
+#include <cstdint>
+
+namespace host {
+
+struct ResolvedItem {
+    std::int32_t objectType;
+    std::int32_t instance;
+    std::int32_t property;
+    std::int32_t priority;  // -1 when the address gives none
+};
+
+// Has Tagcore parse a header and addresses into the record it handed out at
+// open: 0, or Tagcore's status (also when the driver was never opened).
+std::int32_t ParseTagAddresses(const char16_t* header, const char16_t* firstAddressArgument,
+                               const char16_t* const* addresses, std::int32_t count);
+
+// Item `index` of the last parse; positions the tables lack map to 0, and an
+// instance that comes out as -1 after the offset is used as 0.
+ResolvedItem ResolveParsedItem(std::int32_t index);
+
+}  // namespace host
