@@ -20,10 +20,21 @@ public:
     virtual std::uint32_t Encode(encoding::ByteVector& out, const HostValue& value, std::int32_t arrayIndex) = 0;
 };
 
+// The one shared instance of a coder class, made on first use.
+template <typename Coder>
+Coder& SharedCoder() {
+    static Coder instance;
+    return instance;
+}
+
 // The shared coder for a property, or null for primitive properties.
 IPropertyCoder* GetPropertyCoder(std::int32_t property, std::int32_t objectType);
 
 // All properties of a local object, as the value of property all (8).
 std::uint32_t EncodeAllProperties(encoding::ByteVector& out, std::int32_t objectType, std::int32_t instance);
+
+// One property value of a local object: its coder, else the primitive encoder.
+std::uint32_t EncodeLocalProperty(encoding::ByteVector& out, const HostValue& value, std::int32_t objectType,
+                                  std::int32_t property);
 
 }  // namespace coders
