@@ -126,8 +126,8 @@ export_ordinals() {
        }'
 }
 
-# Imports: "dll ordinal-or-name kind" per imported function, kind "ordinal"
-# or "name". An import by ordinal is read from its thunk (the high bit set,
+# Imports: "dll ordinal-or-name kind" per imported function (the DLL name in
+# lower case), kind "ordinal" or "name". An import by ordinal is read from its thunk (the high bit set,
 # the number in the low 16 bits): the column objdump prints beside it is
 # decimal for PE32 but hexadecimal for PE32+.
 imports() {
@@ -138,7 +138,7 @@ imports() {
     else
       echo "$dll $what name"
     fi
-  done < <(awk '/^[[:space:]]*DLL Name: / { dll = $3; on = 0; next }
+  done < <(awk '/^[[:space:]]*DLL Name: / { dll = tolower($3); on = 0; next }
                 dll != "" && /vma:.*Hint\/Ord/ { on = 1; next }
                 on && /^[[:space:]]*$/ { on = 0; dll = ""; next }
                 on {
@@ -196,7 +196,7 @@ check_host_imports() {
   local dll number kind low
   while read -r dll number kind; do
     [ -n "$dll" ] || continue
-    low=$(lower <<<"$dll")
+    low=$dll
     [[ " $host_dlls " =~ [[:space:]]$low[[:space:]] ]] || continue
     if [ "$kind" != ordinal ]; then
       fail "$name imports '$number' from $dll by name; the host's libraries are imported by ordinal only"
@@ -230,17 +230,28 @@ check_host_library() {
   fi
   local base
   base=$(image_base <<<"$text")
-  # Function name -> RVA, from the symbol table (32-bit names carry a
-  # leading underscore and the @N suffix).
+  # Function name -> RVA (decimal) of the table's functions, from the symbol
+  # table (32-bit names carry a leading underscore and the @N suffix).
   declare -A rva_of=()
-  local address type symbol plain
-  while read -r address type symbol; do
-    [ "$type" = T ] || continue
-    plain=${symbol%@*}
-    [ "$format" = pei-i386 ] && plain=${plain#_}
-    rva_of[$plain]=$(printf '%x' $((0x$address - 0x$base)))
-  done < <("$nm" "$dir/$dll" 2>/dev/null || true)
-  if [ ${#rva_of[@]} -eq 0 ]; then
+  local wanted symbol_count=0 name address
+  wanted=" $(table_of "$dll" | awk '{ printf "%s ", $1 }')"
+  while read -r name address; do
+    if [ "$name" = "#symbols" ]; then
+      symbol_count=$address
+    else
+      rva_of[$name]=$((0x$address - 0x$base))
+    fi
+  done < <("$nm" "$dir/$dll" 2>/dev/null |
+           awk -v decorated="$([ "$format" = pei-i386 ] && echo 1 || echo 0)" -v wanted="$wanted" '
+             { ++count }
+             $2 == "T" {
+               name = $3
+               sub(/@[0-9]+$/, "", name)
+               if (decorated) sub(/^_/, "", name)
+               if (index(wanted, " " name " ") > 0) print name, $1
+             }
+             END { print "#symbols", count + 0 }')
+  if [ "$symbol_count" -eq 0 ]; then
     fail "$dll has no symbol table: ordinals cannot be matched to functions (do not strip the DLL)"
   fi
   declare -A exported=()
@@ -267,8 +278,8 @@ check_host_library() {
     fi
     if [ $has_function = no ]; then
       fail "$dll exports ordinal $number, but has no function $function"
-    elif [ $((0x${exported[$number]})) -ne $((0x${rva_of[$function]})) ]; then
-      fail "$dll: ordinal $number leads to RVA ${exported[$number]}, but $function is at ${rva_of[$function]}"
+    elif [ $((0x${exported[$number]})) -ne "${rva_of[$function]}" ]; then
+      fail "$dll: ordinal $number leads to RVA 0x${exported[$number]}, but $function is at $(printf '0x%x' "${rva_of[$function]}")"
     fi
   done < <(table_of "$dll")
   for number in "${!exported[@]}"; do

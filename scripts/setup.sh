@@ -1,8 +1,13 @@
 #!/usr/bin/env bash
 # Installs the packages the build and tests need (Debian 12), when missing.
+#   setup.sh        what the release build and tests need
+#   setup.sh --ci   also the sanitizer, cross-compiler and Wine packages of CI
 set -euo pipefail
 
-packages=(cmake ninja-build g++ libgtest-dev libgmock-dev binutils)
+packages=(cmake ninja-build g++ libgtest-dev libgmock-dev googletest binutils)
+if [ "${1:-}" = "--ci" ]; then
+  packages+=(clang libclang-rt-14-dev g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-i686 wine64)
+fi
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -11,8 +16,8 @@ if [ ${#missing[@]} -gt 0 ]; then
   SUDO=""
   [ "$(id -u)" -ne 0 ] && SUDO="sudo"
   for attempt in 1 2 3; do
-    $SUDO apt-get update -qq && break
-    echo "apt-get update failed (attempt $attempt), retrying"; sleep 10
+    if $SUDO apt-get update -qq; then break; fi
+    echo "apt-get update failed (attempt $attempt), retrying in 15 s"; sleep 15
   done
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
