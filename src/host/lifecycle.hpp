@@ -24,7 +24,7 @@ struct NullValueSpec {
     std::u16string text;
     std::int32_t repeatLimit = 30;
 };
-NullValueSpec ParseNullValueSpec(std::u16string_view spec);
+NullValueSpec ParseNullValueSpec(std::u16string_view text);
 
 // Applies the settings record: 0, 11, 12, 4 or the serial library's code.
 std::int32_t ApplySettings(void* hostHandle, const vorne::DriverSettings& settings, const void* settingsRecord);

@@ -17,23 +17,23 @@ std::u16string_view FieldText(const char16_t (&field)[N]) {
 
 }  // namespace
 
-NullValueSpec ParseNullValueSpec(std::u16string_view spec) {
+NullValueSpec ParseNullValueSpec(std::u16string_view setting) {
     NullValueSpec result;
-    const std::size_t colon = spec.find(u':');
+    const std::size_t colon = setting.find(u':');
     if (colon == std::u16string_view::npos) {
-        result.text.assign(spec);
+        result.text.assign(setting);
         return result;
     }
-    result.text.assign(spec.substr(0, colon));
-    if (spec.size() - 1 > colon) result.repeatLimit = encoding::ReadLeadingInteger(spec.substr(colon + 1));
+    result.text.assign(setting.substr(0, colon));
+    if (setting.size() - 1 > colon) result.repeatLimit = encoding::ReadLeadingInteger(setting.substr(colon + 1));
     return result;
 }
 
 std::int32_t ApplySettings(void* hostHandle, const vorne::DriverSettings& settings, const void* settingsRecord) {
     auto& state = Driver();
-    const NullValueSpec spec = ParseNullValueSpec(FieldText(settings.nullValueSpec));
-    state.nullValueText = spec.text;
-    state.repeatLimit = spec.repeatLimit;
+    const NullValueSpec nullValue = ParseNullValueSpec(FieldText(settings.nullValueSpec));
+    state.nullValueText = nullValue.text;
+    state.repeatLimit = nullValue.repeatLimit;
 
     if (settings.useMstp != 0) {
         const auto station = encoding::ReadWholeNumber(FieldText(settings.mstpStation));

@@ -8,7 +8,7 @@ namespace {
 
 TEST(NullValueSpec, SplitsTextAndRepeatLimit) {
     struct Case {
-        std::u16string spec;
+        std::u16string setting;
         std::u16string text;
         std::int32_t limit;
     };
@@ -18,9 +18,9 @@ TEST(NullValueSpec, SplitsTextAndRepeatLimit) {
         {u"a:b:c", u"a", 0}, {u"X: 4", u"X", 4},
     };
     for (const auto& c : cases) {
-        const auto spec = host::ParseNullValueSpec(c.spec);
-        EXPECT_EQ(spec.text, c.text);
-        EXPECT_EQ(spec.repeatLimit, c.limit);
+        const auto parsed = host::ParseNullValueSpec(c.setting);
+        EXPECT_EQ(parsed.text, c.text);
+        EXPECT_EQ(parsed.repeatLimit, c.limit);
     }
 }
 
