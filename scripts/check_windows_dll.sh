@@ -75,11 +75,11 @@ UdpBind 32
 UdpReceiveFrom 33
 UdpClose 34
 UdpSendTo 35"
-table_portwise="SerialOpen 1 reserved
-SerialSetReceiveCallback 2 reserved
-SerialReadByte 3 reserved
-SerialWrite 4 reserved
-SerialClose 5 reserved
+table_portwise="SerialOpen 1
+SerialSetReceiveCallback 2
+SerialReadByte 3
+SerialWrite 4
+SerialClose 5
 SerialTrace 21"
 
 # System DLLs a DLL of the build may import (compared case-insensitively).

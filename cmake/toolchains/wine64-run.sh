@@ -5,8 +5,8 @@
 # PREFIX is the Wine prefix, created on first use (several callers may race
 # for that; one creates it, the others wait). No display is used, Wine's own
 # diagnostics are silenced, and Mono and Gecko are never offered. Line ends
-# of the program's standard output become Unix ones (CMake reads the test
-# list from it). The program's exit status is returned.
+# of the program's output become Unix ones (CMake reads the test list from
+# it). The program's exit status is returned.
 set -euo pipefail
 
 prefix=$1
@@ -36,4 +36,14 @@ if [ ! -f "$prefix/.vorne-ready" ]; then
   ) 9>"$prefix.lock"
 fi
 
-"$wine" "$@" | sed -e 's/\r$//'
+# The program's output goes through files: Wine starts helper processes that
+# inherit it and outlive the program by a few seconds, and whoever reads a
+# pipe to its end (ctest) would wait for them too.
+output=$(mktemp)
+errors=$(mktemp)
+trap 'rm -f "$output" "$errors"' EXIT
+status=0
+"$wine" "$@" >"$output" 2>"$errors" || status=$?
+sed -e 's/\r$//' "$output"
+sed -e 's/\r$//' "$errors" >&2
+exit $status

@@ -6,6 +6,7 @@
 #include <exception>
 
 #include "host/address_entries.hpp"
+#include "host/entry_lock.hpp"
 #include "host/lifecycle.hpp"
 #include "host/read_cycle.hpp"
 #include "host/write_cycle.hpp"
@@ -20,6 +21,7 @@ template <typename Result, typename Body>
 Result Guarded(const char* entry, Result fallback, Body body, int32_t* status = nullptr,
                int32_t failureStatus = 0) noexcept {
     try {
+        const host::EntryLock lock;
         return body();
     } catch (const std::exception& e) {
         if (status != nullptr) *status = failureStatus;

@@ -11,6 +11,7 @@
 #include "encoding/host_value.hpp"
 #include "platform/clock.hpp"
 #include "support/driver_module.hpp"
+#include "support/environment.hpp"
 #include "support/hex.hpp"
 #include "support/udp_peer.hpp"
 
@@ -22,8 +23,8 @@ using testing_support::Hex;
 class LoopbackTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ::setenv("VORNE_BIND", "127.0.0.1", 1);
-        ::setenv("VORNE_BROADCAST", "127.0.0.2", 1);
+        testing_support::SetEnvironment("VORNE_BIND", "127.0.0.1");
+        testing_support::SetEnvironment("VORNE_BROADCAST", "127.0.0.2");
         port_ = testing_support::FreeUdpPort();
         device_ = std::make_unique<testing_support::UdpPeer>("127.0.0.2", port_);
         ASSERT_TRUE(driver_.Loaded()) << driver_.Error();
@@ -34,8 +35,8 @@ protected:
     }
     void TearDown() override {
         driver_->close(nullptr);
-        ::unsetenv("VORNE_BIND");
-        ::unsetenv("VORNE_BROADCAST");
+        testing_support::SetEnvironment("VORNE_BIND", nullptr);
+        testing_support::SetEnvironment("VORNE_BROADCAST", nullptr);
     }
 
     // The next frame the device receives, without its 4-byte BVLC header.

@@ -14,6 +14,7 @@
 #include "platform/clock.hpp"
 #include "platform/named_objects.hpp"
 #include "support/driver_module.hpp"
+#include "support/environment.hpp"
 #include "support/hex.hpp"
 #include "support/udp_peer.hpp"
 
@@ -25,31 +26,18 @@ using testing_support::DriverModule;
 // An unconfirmed service that the driver does not serve: each one consumed writes one log line.
 const std::vector<std::uint8_t> kDatagram = testing_support::Hex("81 0a 00 08 01 00 10 63");
 
-// Sets a variable of this process's environment, or removes it (null value).
-void SetEnvironment(const char* name, const char* value) {
-#ifdef _WIN32
-    ::_putenv_s(name, value != nullptr ? value : "");
-#else
-    if (value != nullptr) {
-        ::setenv(name, value, 1);
-    } else {
-        ::unsetenv(name);
-    }
-#endif
-}
-
 class InstancesTest : public ::testing::Test {
 protected:
     void SetUp() override {
         logPath_ = (std::filesystem::temp_directory_path() / ("vorne-instances-" + std::to_string(platform::CurrentProcessId()) + ".log")).string();
         std::filesystem::remove(logPath_);
-        SetEnvironment("VORNE_LOG", logPath_.c_str());
+        testing_support::SetEnvironment("VORNE_LOG", logPath_.c_str());
         port_ = testing_support::FreeUdpPort();
     }
     void TearDown() override {
         for (auto it = drivers_.rbegin(); it != drivers_.rend(); ++it) (*it)->Entries().close(nullptr);
         drivers_.clear();
-        SetEnvironment("VORNE_LOG", nullptr);
+        testing_support::SetEnvironment("VORNE_LOG", nullptr);
         std::filesystem::remove(logPath_);
     }
 

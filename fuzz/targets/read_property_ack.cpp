@@ -1,0 +1,22 @@
+// A ReadProperty acknowledgement (the bytes behind the service choice): the
+// value decoded by its property's coder or as a primitive, and handed to the
+// read cycle.
+#include <cstddef>
+#include <cstdint>
+
+#include "fuzz_support.hpp"
+#include "services/read_property.hpp"
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    fuzzing::QuietDriverWithTables();
+    fuzzing::InstallRecordingLinkAndHooks(LinkServices::kLinkBacnetIp);
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    fuzzing::BeginExchange(1);
+    LinkServices::LinkAddress source;
+    source.SetIp(u"10.0.0.9", 47808);
+    APDUServices::ReadPropertyAck(1).Process(source, network::NpduInfo{}, data, size);
+    return 0;
+}

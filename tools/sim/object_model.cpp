@@ -1,0 +1,243 @@
+#include "sim/object_model.hpp"
+
+#include "platform/local_time.hpp"
+#include "sim/ids.hpp"
+#include "sim/property_rules.hpp"
+#include "sim/tag_reader.hpp"
+
+namespace sim {
+namespace {
+
+namespace p = property;
+namespace t = object_type;
+
+constexpr std::uint32_t kWholeArray = 0xFFFFFFFFu;
+constexpr std::uint32_t kStatusFlagOutOfService = 3;
+
+AccessError Fail(std::uint32_t errorClass, std::uint32_t code) { return AccessError{errorClass, code}; }
+
+// Application-tagged primitives only; false when anything else is present.
+bool DecodePrimitives(const std::uint8_t* data, std::size_t length, std::vector<Value>& values) {
+    std::size_t position = 0;
+    while (position < length) {
+        Value value;
+        std::size_t consumed = 0;
+        if (!DecodeValue(data + position, length - position, value, consumed)) return false;
+        values.push_back(std::move(value));
+        position += consumed;
+    }
+    return true;
+}
+
+// Every tag readable and the opening and closing tags balanced.
+bool WellFormed(const std::uint8_t* data, std::size_t length) {
+    std::size_t position = 0;
+    int depth = 0;
+    while (position < length) {
+        Tag tag;
+        if (!ReadTag(data + position, length - position, tag)) return false;
+        if (tag.opening) ++depth;
+        if (tag.closing && --depth < 0) return false;
+        position += tag.headerSize + tag.length;
+    }
+    return depth == 0;
+}
+
+bool InRangeFor(const Object& object, const Value& value) {
+    switch (object.id.type) {
+        case t::kBinaryOutput:
+        case t::kBinaryValue:
+            return value.number <= 1;
+        case t::kMultiStateOutput:
+        case t::kMultiStateValue: {
+            const auto states = object.properties.find(p::kNumberOfStates);
+            if (states == object.properties.end() || states->second.values.empty()) return value.number >= 1;
+            return value.number >= 1 && value.number <= states->second.values[0].number;
+        }
+        default: return true;
+    }
+}
+
+}  // namespace
+
+bool IsCommandableType(std::uint32_t type) {
+    return type == t::kAnalogOutput || type == t::kBinaryOutput || type == t::kMultiStateOutput ||
+           type == t::kAnalogValue || type == t::kBinaryValue || type == t::kMultiStateValue;
+}
+
+Object& ObjectDatabase::Add(Object object) {
+    auto& props = object.properties;
+    props[p::kObjectIdentifier] = Property{{Value::ObjectId(object.id.type, object.id.instance)}, false};
+    props[p::kObjectType] = Property{{Value::Enumerated(object.id.type)}, false};
+    props[p::kPropertyList].array = true;
+    if (object.id.type == t::kDevice) props[p::kObjectList].array = true;
+    object.commandable = IsCommandableType(object.id.type);
+    if (object.commandable) {
+        auto& relinquish = props[p::kRelinquishDefault];
+        if (relinquish.values.empty()) {
+            const auto present = props.find(p::kPresentValue);
+            relinquish.values = {present != props.end() && !present->second.values.empty()
+                                     ? present->second.values[0]
+                                     : Value::Real(0)};
+        }
+        props[p::kPresentValue];
+        props[p::kPriorityArray].array = true;
+    }
+    const ObjectId id = object.id;
+    return objects_[id] = std::move(object);
+}
+
+Object* ObjectDatabase::Find(ObjectId id) {
+    const auto found = objects_.find(id);
+    return found == objects_.end() ? nullptr : &found->second;
+}
+
+const Object* ObjectDatabase::Find(ObjectId id) const {
+    const auto found = objects_.find(id);
+    return found == objects_.end() ? nullptr : &found->second;
+}
+
+std::optional<Property> ObjectDatabase::Resolve(const Object& object, std::uint32_t prop) const {
+    const auto stored = object.properties.find(prop);
+    if (stored == object.properties.end()) return std::nullopt;
+    Property result = stored->second;
+    if (prop == p::kPropertyList) {
+        result.values.clear();
+        for (const auto& [id, unused] : object.properties)
+            if (id != p::kObjectIdentifier && id != p::kObjectName && id != p::kObjectType && id != p::kPropertyList)
+                result.values.push_back(Value::Enumerated(id));
+    } else if (prop == p::kObjectList && object.id.type == t::kDevice) {
+        result.values = {Value::ObjectId(object.id.type, object.id.instance)};
+        for (const auto& [id, unused] : objects_)
+            if (id != object.id) result.values.push_back(Value::ObjectId(id.type, id.instance));
+    } else if (prop == p::kPriorityArray && object.commandable) {
+        result.values.clear();
+        for (const auto& slot : object.priorityArray) result.values.push_back(slot.value_or(Value::Null()));
+    } else if (prop == p::kPresentValue && object.commandable) {
+        result.values = Resolve(object, p::kRelinquishDefault)->values;
+        for (const auto& slot : object.priorityArray) {
+            if (slot) {
+                result.values = {*slot};
+                break;
+            }
+        }
+    } else if (prop == p::kStatusFlags && result.values.size() == 1 && result.values[0].bits.size() == 4) {
+        const auto oos = object.properties.find(p::kOutOfService);
+        if (oos != object.properties.end() && !oos->second.values.empty())
+            result.values[0].bits[kStatusFlagOutOfService] = oos->second.values[0].boolean;
+    } else if (prop == p::kLocalDate || prop == p::kLocalTime) {
+        const platform::LocalDateTime now = platform::LocalNow();
+        result.values = {prop == p::kLocalDate ? Value::Date(now.year, now.month, now.day, now.weekday)
+                                               : Value::Time(now.hour, now.minute, now.second, now.milliseconds / 10)};
+    }
+    return result;
+}
+
+bool ObjectDatabase::Read(ObjectId id, std::uint32_t prop, std::optional<std::uint32_t> index,
+                          encoding::ByteVector& out, AccessError& error) const {
+    const Object* object = Find(id);
+    if (object == nullptr) return error = Fail(error_class::kObject, error_code::kUnknownObject), false;
+    const std::optional<Property> resolved = Resolve(*object, prop);
+    if (!resolved) return error = Fail(error_class::kProperty, error_code::kUnknownProperty), false;
+    if (index && *index != kWholeArray) {
+        if (!resolved->array) return error = Fail(error_class::kProperty, error_code::kPropertyIsNotAnArray), false;
+        if (*index == 0) {
+            EncodeValue(out, Value::Unsigned(static_cast<std::uint32_t>(resolved->values.size())));
+            return true;
+        }
+        if (*index > resolved->values.size())
+            return error = Fail(error_class::kProperty, error_code::kInvalidArrayIndex), false;
+        EncodeValue(out, resolved->values[*index - 1]);
+        return true;
+    }
+    for (const Value& value : resolved->values) EncodeValue(out, value);
+    return true;
+}
+
+bool ObjectDatabase::WriteCommanded(Object& object, const Value& value, std::uint32_t priority,
+                                    AccessError& error) {
+    auto& slot = object.priorityArray[priority - 1];
+    if (value.kind == Kind::kNull) {
+        slot.reset();
+        return true;
+    }
+    const Value& reference = object.properties[p::kRelinquishDefault].values.at(0);
+    if (value.kind != reference.kind) return error = Fail(error_class::kProperty, error_code::kInvalidDataType), false;
+    if (!InRangeFor(object, value)) return error = Fail(error_class::kProperty, error_code::kValueOutOfRange), false;
+    slot = value;
+    return true;
+}
+
+bool ObjectDatabase::Write(ObjectId id, std::uint32_t prop, std::optional<std::uint32_t> index,
+                           const std::uint8_t* data, std::size_t length, std::optional<std::uint32_t> priority,
+                           AccessError& error) {
+    Object* object = Find(id);
+    if (object == nullptr) return error = Fail(error_class::kObject, error_code::kUnknownObject), false;
+    const auto stored = object->properties.find(prop);
+    if (stored == object->properties.end())
+        return error = Fail(error_class::kProperty, error_code::kUnknownProperty), false;
+    Property& target = stored->second;
+    const AccessError denied = Fail(error_class::kProperty, error_code::kWriteAccessDenied);
+    if (IsReadOnlyProperty(id.type, prop)) return error = denied, false;
+    if (prop == p::kPresentValue && IsInputType(id.type)) {
+        const auto oos = object->properties.find(p::kOutOfService);
+        if (oos == object->properties.end() || oos->second.values.empty() || !oos->second.values[0].boolean)
+            return error = denied, false;
+    }
+    if (index && *index == kWholeArray) index.reset();
+    if (index && !target.array) return error = Fail(error_class::kProperty, error_code::kPropertyIsNotAnArray), false;
+
+    std::vector<Value> values;
+    const bool primitives = DecodePrimitives(data, length, values);
+    const bool constructedTarget = !target.values.empty() && target.values[0].kind == Kind::kEncoded;
+    const AccessError wrongType = Fail(error_class::kProperty, error_code::kInvalidDataType);
+    if (constructedTarget) {
+        if (!WellFormed(data, length) || length == 0) return error = wrongType, false;
+        const Value encoded = Value::Encoded(std::vector<std::uint8_t>(data, data + length));
+        if (!target.array) {
+            target.values = {encoded};
+            return true;
+        }
+        if (!index || *index == 0) return error = denied, false;
+        if (*index > target.values.size())
+            return error = Fail(error_class::kProperty, error_code::kInvalidArrayIndex), false;
+        target.values[*index - 1] = encoded;
+        return true;
+    }
+    if (!primitives || values.empty()) return error = wrongType, false;
+
+    if (prop == p::kPresentValue && object->commandable) {
+        if (values.size() != 1) return error = wrongType, false;
+        return WriteCommanded(*object, values[0], priority.value_or(kPriorityLevels), error);
+    }
+    const Kind expected = target.values.empty() ? values[0].kind : target.values[0].kind;
+    for (const Value& value : values)
+        if (value.kind != expected) return error = wrongType, false;
+    if (!target.array) {
+        if (values.size() != 1) return error = wrongType, false;
+        target.values = values;
+        return true;
+    }
+    if (!index) {
+        target.values = values;
+        return true;
+    }
+    if (values.size() != 1) return error = wrongType, false;
+    if (*index == 0) return error = denied, false;
+    if (*index > target.values.size())
+        return error = Fail(error_class::kProperty, error_code::kInvalidArrayIndex), false;
+    target.values[*index - 1] = values[0];
+    return true;
+}
+
+std::vector<std::uint32_t> ObjectDatabase::PropertiesOf(const Object& object, Selection selection) const {
+    std::vector<std::uint32_t> list;
+    for (const auto& [prop, unused] : object.properties) {
+        if (prop == p::kPropertyList && selection != Selection::kOptional) continue;
+        const bool required = IsRequiredProperty(object.id.type, prop);
+        if (selection == Selection::kAll || (selection == Selection::kRequired) == required) list.push_back(prop);
+    }
+    return list;
+}
+
+}  // namespace sim

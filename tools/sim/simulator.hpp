@@ -1,0 +1,69 @@
+// A simulated BACnet/IP device on a UDP socket of its own, answering from a
+// thread: Who-Is, ReadProperty, ReadPropertyMultiple and WriteProperty, with
+// segmented answers for clients that accept them.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "sim/object_model.hpp"
+#include "sim/value.hpp"
+
+namespace sim {
+
+struct SimOptions {
+    std::string bindAddress = "127.0.0.2";
+    std::uint16_t port = 47808;  // 0: a port the system chooses (see Simulator::Port)
+    std::uint32_t deviceInstance = 1234;
+    std::string objectsFile;  // empty: the default object set
+    std::string name = "VORNE-SIM";
+    // 0: directly on the IP network. Otherwise the device answers as if
+    // behind a router, as station `mac` on this network.
+    std::uint16_t network = 0;
+    std::uint8_t mac = 1;
+    // Segmented answers: time-out before a window is sent again, how often,
+    // and the window size the device proposes.
+    std::uint32_t segmentTimeoutMs = 2000;
+    int segmentRetries = 3;
+    std::uint8_t proposedWindow = 4;
+    // Called from the device's thread with one line per request and answer; may be empty.
+    std::function<void(const std::string&)> log;
+};
+
+class Simulator {
+public:
+    Simulator();
+    ~Simulator();
+    Simulator(const Simulator&) = delete;
+    Simulator& operator=(const Simulator&) = delete;
+
+    // Builds the objects, binds the socket and starts answering. False with
+    // a message when the object file or the address is unusable.
+    bool Start(const SimOptions& options, std::string& error);
+    // Thread-safe; stopping a stopped simulator does nothing.
+    void Stop();
+    bool Running() const;
+    std::uint16_t Port() const;
+
+    // What the objects hold now; nullopt for an unknown object (or property).
+    std::optional<std::array<std::optional<Value>, kPriorityLevels>> PriorityArray(std::uint32_t type,
+                                                                                   std::uint32_t instance) const;
+    std::optional<Value> RelinquishDefault(std::uint32_t type, std::uint32_t instance) const;
+    std::optional<Value> PresentValue(std::uint32_t type, std::uint32_t instance) const;
+    std::optional<std::vector<Value>> PropertyValues(std::uint32_t type, std::uint32_t instance,
+                                                     std::uint32_t property) const;
+    std::size_t ObjectCount() const;
+    // Confirmed requests answered so far.
+    std::uint64_t RequestCount() const;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace sim

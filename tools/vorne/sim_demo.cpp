@@ -1,0 +1,159 @@
+// `vorne sim` and `vorne demo`.
+#include <atomic>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <string>
+
+#include "platform/clock.hpp"
+#include "platform/utf.hpp"
+#include "tools/sim/simulator.hpp"
+#include "tools/vorne/commands.hpp"
+#include "tools/vorne/value_text.hpp"
+
+namespace vorne_tool {
+namespace {
+
+std::atomic<bool> g_stopSim{false};
+
+struct DemoStep {
+    std::string what;
+    bool ok;
+};
+
+class Demo {
+public:
+    explicit Demo(DriverHost& driver) : driver_(driver) {}
+
+    // Reads the tags; ok when every value arrived (or, with expectStatus, that status came back).
+    void Read(const std::string& what, const std::string& station, const std::vector<std::string>& addresses,
+              int expectStatus = 0) {
+        std::vector<std::u16string> wide;
+        for (const auto& a : addresses) wide.push_back(platform::Utf8ToUtf16(a));
+        ScanResult scan = driver_.Read(platform::Utf8ToUtf16(station), wide);
+        for (int i = 0; i < 40 && !scan.sent && scan.status == 13; ++i) {
+            for (int k = 0; k < 10; ++k) {
+                driver_.Idle();
+                platform::SleepMs(10);
+            }
+            scan = driver_.Read(platform::Utf8ToUtf16(station), wide);
+        }
+        const std::int32_t status = scan.statusWritten ? scan.status : 0;
+        bool ok = status == expectStatus;
+        std::printf("\n%s  [station %s]\n", what.c_str(), station.c_str());
+        for (std::size_t i = 0; i < scan.values.size(); ++i) {
+            const TagValue& v = scan.values[i];
+            if (expectStatus == 0) ok = ok && v.quality == 192;
+            std::printf("  %-30s %-40s quality %u\n", addresses[i].c_str(), Shorten(v.text).c_str(), v.quality);
+            last_[addresses[i]] = v.text;
+        }
+        std::printf("  status %s\n", StatusText(status).c_str());
+        steps_.push_back({what, ok});
+    }
+
+    void Write(const std::string& what, const std::string& station, const std::string& address,
+               const std::string& value) {
+        const std::int32_t status = driver_.Write(platform::Utf8ToUtf16(station), platform::Utf8ToUtf16(address),
+                                                  platform::Utf8ToUtf16(value));
+        std::printf("\n%s\n  write %s = %s: %s\n", what.c_str(), address.c_str(), value.c_str(),
+                    StatusText(status).c_str());
+        steps_.push_back({what, status == 0});
+    }
+
+    void Expect(const std::string& what, const std::string& address, const std::string& value) {
+        const bool ok = last_[address] == value;
+        std::printf("  check %s is %s: %s\n", address.c_str(), value.c_str(), ok ? "yes" : "NO");
+        steps_.push_back({what, ok});
+    }
+
+    int Summary() const {
+        int failed = 0;
+        std::printf("\ndemo summary:\n");
+        for (const auto& step : steps_) {
+            std::printf("  %-4s %s\n", step.ok ? "ok" : "FAIL", step.what.c_str());
+            failed += !step.ok;
+        }
+        std::printf("%s\n", failed == 0 ? "every step worked" : "some steps failed");
+        return failed == 0 ? kExitOk : kExitFailed;
+    }
+
+private:
+    static std::string Shorten(const std::string& text) {
+        return text.size() <= 60 ? text : text.substr(0, 57) + "...";
+    }
+
+    DriverHost& driver_;
+    std::vector<DemoStep> steps_;
+    std::map<std::string, std::string> last_;
+};
+
+}  // namespace
+
+int RunSim(const CommonOptions& options) {
+    sim::SimOptions simOptions;
+    if (!options.bind.empty()) simOptions.bindAddress = options.bind;
+    simOptions.port = static_cast<std::uint16_t>(options.host.udpPort);
+    simOptions.deviceInstance = options.deviceInstance;
+    simOptions.objectsFile = options.objectsFile;
+    sim::Simulator simulator;
+    std::string error;
+    if (!simulator.Start(simOptions, error)) {
+        std::fprintf(stderr, "vorne sim: %s\n", error.c_str());
+        return kExitFailed;
+    }
+    std::printf("simulated device %u on %s:%u (Ctrl-C stops)\n", simOptions.deviceInstance,
+                simOptions.bindAddress.c_str(), simOptions.port);
+    std::fflush(stdout);
+    std::signal(SIGINT, [](int) { g_stopSim = true; });
+    std::signal(SIGTERM, [](int) { g_stopSim = true; });
+    while (!g_stopSim) platform::SleepMs(100);
+    simulator.Stop();
+    return kExitOk;
+}
+
+int RunDemo(const CommonOptions& options, const char* argv0) {
+    const std::uint16_t port = static_cast<std::uint16_t>(options.host.udpPort);
+    sim::SimOptions simOptions;
+    simOptions.bindAddress = "127.0.0.2";
+    simOptions.port = port;
+    sim::Simulator simulator;
+    std::string error;
+    if (!simulator.Start(simOptions, error)) {
+        std::fprintf(stderr, "vorne demo: the simulated device did not start: %s\n", error.c_str());
+        return kExitFailed;
+    }
+    std::printf("simulated device 1234 on 127.0.0.2:%u; the driver runs on 127.0.0.1:%u\n", port, port);
+
+    CommonOptions driverOptions = options;
+    driverOptions.bind = "127.0.0.1";
+    driverOptions.broadcast = "127.0.0.2";
+    if (driverOptions.host.nullValue.empty()) driverOptions.host.nullValue = u"NULL";
+    ApplyEnvironment(driverOptions);
+    DriverHost driver(options.driverPath.empty() ? DefaultLibraryPath(argv0) : options.driverPath);
+    if (!OpenDriver(driver, driverOptions)) return kExitFailed;
+
+    Demo demo(driver);
+    const std::string ip = "127.0.0.2";
+    demo.Read("one analog value (ReadProperty)", ip, {"AV:1:PRESENT-VALUE"});
+    demo.Read("a group of analog inputs (ReadPropertyMultiple)", ip,
+              {"AI:1:PRESENT-VALUE", "AI:1:UNITS", "AI:1:OBJECT-NAME", "AI:1:STATUS-FLAGS", "AI:2:PRESENT-VALUE"});
+    demo.Read("binary and multi-state points", ip, {"BI:1:PRESENT-VALUE", "BI:1:ACTIVE-TEXT"});
+    demo.Read("the device object", ip, {"DEV:1234:OBJECT-NAME", "DEV:1234:VENDOR-NAME", "DEV:1234:MODEL-NAME"});
+    demo.Write("command an analog value at priority 8", ip, "AV:1:PRESENT-VALUE:8", "42.5");
+    demo.Read("read it back", ip, {"AV:1:PRESENT-VALUE"});
+    demo.Expect("the commanded value is present", "AV:1:PRESENT-VALUE", "42.5");
+    demo.Write("relinquish priority 8 (the null value text NULL writes Null)", ip, "AV:1:PRESENT-VALUE:8", "NULL");
+    demo.Read("read it back", ip, {"AV:1:PRESENT-VALUE"});
+    demo.Read("find the device by its instance (Who-Is / I-Am)", "0:1234", {"DEV:1234:OBJECT-NAME"});
+    demo.Read("the object list, a segmented answer (network:device stations accept segments)", "0:1234",
+              {"DEV:1234:OBJECT-LIST"});
+    demo.Read("a weekly schedule as one line of text", ip, {"SCH:1:WEEKLY-SCHEDULE"});
+    demo.Read("an object the device does not have", ip, {"AV:999:PRESENT-VALUE"}, 14);
+    const int exitCode = demo.Summary();
+    driver.Close();
+    simulator.Stop();
+    return exitCode;
+}
+
+}  // namespace vorne_tool
