@@ -34,7 +34,7 @@ struct Written {
 };
 
 struct Decoded {
-    bool stored = false;
+    bool stored = false;  // the host value no longer holds kUntouched
     std::uint32_t kind = 0;
     std::u16string text;
     std::uint32_t consumed = 0;
