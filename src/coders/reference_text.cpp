@@ -124,7 +124,7 @@ bool DecodeValueList(const std::uint8_t* data, std::uint32_t length, std::vector
                      std::uint32_t& closingOffset) {
     if (data == nullptr || length == 0) return false;
     std::uint32_t offset = 0;
-    // Some devices send the list still inside the acknowledgement's opening tag.
+    // The value may be handed over still behind its enclosing opening tag 3.
     const auto first = PeekTag(data, length, 0);
     if (first->lvt == encoding::kLvtOpening && first->tagNumber == kListOpeningTag) offset = 1;
     for (;;) {

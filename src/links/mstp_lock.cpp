@@ -29,6 +29,8 @@ public:
     }
 
 private:
+    // A waiting host thread goes first: the receiver takes the lock once per
+    // byte and would otherwise keep it from the host while a long frame comes in.
     bool Acquire(bool receiver) {
         const std::thread::id self = std::this_thread::get_id();
         std::unique_lock guard(mutex_);
@@ -36,8 +38,14 @@ private:
             ++depth_;
             return true;
         }
-        released_.wait(guard, [&] { return depth_ == 0 || (receiver && abandoned_); });
-        if (depth_ != 0 || (receiver && abandoned_)) return false;
+        if (receiver) {
+            released_.wait(guard, [&] { return (depth_ == 0 && hostsWaiting_ == 0) || abandoned_; });
+            if (abandoned_) return false;
+        } else {
+            ++hostsWaiting_;
+            released_.wait(guard, [&] { return depth_ == 0; });
+            --hostsWaiting_;
+        }
         owner_ = self;
         depth_ = 1;
         return true;
@@ -47,6 +55,7 @@ private:
     std::condition_variable released_;
     std::thread::id owner_;
     int depth_ = 0;
+    int hostsWaiting_ = 0;
     bool abandoned_ = false;
 };
 

@@ -21,7 +21,10 @@
 #include <vector>
 
 #include "encoding/host_value.hpp"
+#include "links/mstp.hpp"
 #include "links/mstp_frame.hpp"
+#include "links/mstp_lock.hpp"
+#include "network/npdu.hpp"
 #include "platform/clock.hpp"
 #include "platform/named_objects.hpp"
 #include "platform/utf.hpp"
@@ -58,6 +61,9 @@ public:
     ~LineDevice() { Unplug(); }
 
     const std::string& SlavePath() const { return slavePath_; }
+    int Descriptor() const { return master_; }
+    // Writes then drop what does not fit instead of waiting.
+    void DoNotWait() { ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK); }
     void Unplug() {
         if (master_ >= 0) ::close(master_);
         master_ = -1;
@@ -320,6 +326,7 @@ TEST_F(MstpLineTest, AnImmediateAnswerIsNeverMissed) {
 
 TEST_F(MstpLineTest, ClosingWhileTheLineIsBusyReturnsPromptly) {
     std::atomic<bool> stop{false};
+    device_.DoNotWait();
     std::thread device([&] {
         const auto chatter = frame::Encode(frame::kDataNotExpectingReply, frame::kBroadcastStation, 9,
                                            Hex("01 00 10 08").data(), 4);
@@ -331,7 +338,6 @@ TEST_F(MstpLineTest, ClosingWhileTheLineIsBusyReturnsPromptly) {
     opened_ = false;
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(1));
     stop = true;
-    device_.Unplug();  // ends a write blocked on a full buffer
     device.join();
 }
 
@@ -343,6 +349,78 @@ TEST_F(MstpLineTest, AVanishedAdapterFailsTheWriteWithTheLibrarysCode) {
     EXPECT_EQ(driver_->writeItemStart(u"5", nullptr, u"AV:3:PRESENT-VALUE", &value, &status), 0);
     EXPECT_EQ(status, PORTWISE_WRITE_FAILED);
     EXPECT_TRUE(log_.WaitFor("Portwise: writing to " + device_.SlavePath() + " failed (system error "));
+}
+
+// The link object of this process on the line, the test taking the host's
+// side of the driver-state lock.
+std::vector<std::vector<std::uint8_t>> g_apdus;  // under the driver-state lock
+
+void CollectApdu(const LinkServices::LinkAddress&, const network::NpduInfo&, const std::uint8_t* apdu,
+                 std::size_t n) {
+    g_apdus.emplace_back(apdu, apdu + n);
+}
+
+class MstpLinkOnALine : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_FALSE(device_.SlavePath().empty());
+        previous_ = network::SetApduHandler(&CollectApdu);
+        g_apdus.clear();
+        const auto settings = LineSettings(device_.SlavePath());
+        ASSERT_EQ(link_.Open(nullptr, &settings, kDriverStation), 0);
+    }
+    void TearDown() override {
+        link_.Close();
+        network::SetApduHandler(previous_);
+    }
+    std::size_t Delivered() {
+        const LinkServices::DriverStateLock host;
+        return g_apdus.size();
+    }
+
+    LogFile log_;
+    LineDevice device_;
+    LinkServices::MSTP link_;
+    network::ApduHandler previous_ = nullptr;
+};
+
+TEST_F(MstpLinkOnALine, FramesGoOutByteExact) {
+    LinkServices::LinkAddress to;
+    to.SetMstpStation(kDevice);
+    const auto npdu = Hex("01 04");
+    EXPECT_EQ(link_.Send(to, npdu.data(), 2), 0);
+    device_.DoNotWait();
+    std::vector<std::uint8_t> wire;
+    for (int i = 0; i < 100 && wire.size() < 12; ++i) {
+        std::uint8_t buffer[64];
+        const ssize_t n = ::read(device_.Descriptor(), buffer, sizeof buffer);
+        if (n > 0) wire.insert(wire.end(), buffer, buffer + n);
+        else platform::SleepMs(5);
+    }
+    EXPECT_TRUE(BytesAre(wire, "55 ff 06 05 01 00 02 27 01 04 bb 50"));
+}
+
+TEST_F(MstpLinkOnALine, TheReceiverWaitsWhileTheHostHoldsTheLock) {
+    {
+        const LinkServices::DriverStateLock host;
+        device_.Send(frame::kDataNotExpectingReply, kDriverStation, kDevice, Hex("01 00 10 08"));
+        platform::SleepMs(100);
+        EXPECT_TRUE(g_apdus.empty());
+    }
+    for (int i = 0; i < 200 && Delivered() == 0; ++i) platform::SleepMs(5);
+    EXPECT_EQ(Delivered(), 1u);
+}
+
+// The host's close holds the lock while the receive thread waits for it in
+// its callback; the receiver must give up so that the close can end it.
+TEST_F(MstpLinkOnALine, ClosingUnderTheLockDoesNotWaitForTheReceiver) {
+    const LinkServices::DriverStateLock host;
+    device_.Send(frame::kDataNotExpectingReply, kDriverStation, kDevice, Hex("01 00 10 08"));
+    platform::SleepMs(100);
+    const auto started = std::chrono::steady_clock::now();
+    link_.Close();
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(500));
+    EXPECT_TRUE(g_apdus.empty());
 }
 
 TEST(MstpLineOpen, ADeviceThatCannotBeOpenedFailsTheOpenWithItsReason) {

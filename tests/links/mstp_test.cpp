@@ -11,6 +11,7 @@
 #include "links/mstp_frame.hpp"
 #include "network/npdu.hpp"
 #include "platform/named_objects.hpp"
+#include "support/environment.hpp"
 #include "support/hex.hpp"
 #include "support/trace_capture.hpp"
 
@@ -159,10 +160,10 @@ public:
                  ("vorne-mstp-unit-" + std::to_string(platform::CurrentProcessId()) + ".log"))
                     .string()) {
         std::filesystem::remove(path_);
-        ::setenv("VORNE_LOG", path_.c_str(), 1);
+        testing_support::SetEnvironment("VORNE_LOG", path_.c_str());
     }
     ~CommunicationLog() {
-        ::unsetenv("VORNE_LOG");
+        testing_support::SetEnvironment("VORNE_LOG", nullptr);
         std::filesystem::remove(path_);
     }
     std::size_t Count(const std::string& ending) const {
