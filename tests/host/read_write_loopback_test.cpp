@@ -168,3 +168,124 @@ TEST_F(LoopbackTest, ADeviceNamedByInstanceIsFoundWithWhoIs) {
 }
 
 }  // namespace
+
+namespace {
+
+// Answers the next request with an APDU built around its invoke ID: "%ID%" in
+// the hex is replaced by it.
+std::string WithInvokeId(std::string hex, const std::vector<std::uint8_t>& request) {
+    const std::string id = request.size() >= 5 ? testing_support::ToHex(&request[4], 1) : "00";
+    for (std::size_t at; (at = hex.find("%ID%")) != std::string::npos;) hex.replace(at, 4, id);
+    return hex;
+}
+
+TEST_F(LoopbackTest, AThreeTagGroupOverTwoObjectsIsOneRequestAndFillsItsLines) {
+    const char16_t* addresses[] = {u"AV:4:PRESENT-VALUE", u"AV:3:PRESENT-VALUE", u"AV:4:OBJECT-NAME"};
+    int32_t status = 0;
+    ASSERT_EQ(driver_->readGroupStart(u"127.0.0.2", nullptr, addresses, 3, &status), 1);
+    const auto request = DeviceReceives();
+    // Objects in (type, instance) order, properties in item order.
+    EXPECT_TRUE(BytesAre(request, "01 04 00 05 01 0e 0c 00 80 00 03 1e 09 55 1f 0c 00 80 00 04 1e 09 55 09 4d 1f"));
+    DeviceAnswers(WithInvokeId("01 00 30 %ID% 0e 0c 00 80 00 03 1e 29 55 4e 44 40 00 00 00 4f 1f "
+                               "0c 00 80 00 04 1e 29 55 4e 44 40 80 00 00 4f 29 4d 4e 74 00 41 42 43 4f 1f",
+                               request)
+                      .c_str());
+    HostValue values[3] = {};
+    ASSERT_EQ(FinishRead(values, 3, status), 1);
+    EXPECT_DOUBLE_EQ(encoding::GetDouble(values[0]), 4.0);
+    EXPECT_DOUBLE_EQ(encoding::GetDouble(values[1]), 2.0);
+    char16_t text[8] = {};
+    FetchText(&values[2], text, 8);
+    EXPECT_EQ(std::u16string(text), u"ABC");
+    for (const auto& v : values) EXPECT_EQ(v.quality, 192);
+}
+
+TEST_F(LoopbackTest, APartialAnswerLeavesTheMissingLinesWithoutQuality) {
+    const char16_t* addresses[] = {u"AV:3:PRESENT-VALUE", u"AV:3:OBJECT-NAME"};
+    int32_t status = 0;
+    ASSERT_EQ(driver_->readGroupStart(u"127.0.0.2", nullptr, addresses, 2, &status), 1);
+    const auto request = DeviceReceives();
+    DeviceAnswers(WithInvokeId("01 00 30 %ID% 0e 0c 00 80 00 03 1e 29 55 4e 44 40 00 00 00 4f 1f", request).c_str());
+    HostValue values[2] = {};
+    ASSERT_EQ(FinishRead(values, 2, status), 1);
+    EXPECT_EQ(values[0].quality, 192);
+    EXPECT_EQ(values[1].quality, 0);
+    EXPECT_EQ(values[1].kind, 1u);
+    EXPECT_EQ(encoding::GetInteger(values[1]), 0);
+}
+
+TEST_F(LoopbackTest, EveryPrimitiveDatatypeArrivesAsTheHostShowsIt) {
+    struct Case {
+        const char* valueHex;
+        std::uint32_t kind;
+        const char16_t* text;  // for text kinds
+        double number;
+    };
+    const Case cases[] = {
+        {"00", 3, u"NULL", 0},
+        {"11", 1, nullptr, 1},
+        {"22 01 2c", 1, nullptr, 300},
+        {"31 ff", 1, nullptr, -1},
+        {"44 3f 80 00 00", 2, nullptr, 1.0},
+        {"55 08 40 09 21 fb 54 44 2d 18", 2, nullptr, 3.141592653589793},
+        {"62 0a ff", 3, u"0A FF ", 0},
+        {"75 06 00 c3 89 74 c3 a9", 3, u"\u00c9t\u00e9", 0},
+        {"82 04 a0", 3, u"1010", 0},
+        {"91 03", 1, nullptr, 3},
+        {"a4 7b 0c 05 02", 3, u"5-12-2023", 0},
+        {"b4 0d 05 00 32", 3, u"13:5:0.50", 0},
+        {"c4 02 00 04 d2", 3, u"8:1234", 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.valueHex);
+        const char16_t* addresses[] = {u"AV:3:DESCRIPTION"};
+        int32_t status = 0;
+        ASSERT_EQ(driver_->readGroupStart(u"127.0.0.2", nullptr, addresses, 1, &status), 1);
+        const auto request = DeviceReceives();
+        const std::string answer = "01 00 30 %ID% 0c 0c 00 80 00 03 19 1c 3e " + std::string(c.valueHex) + " 3f";
+        DeviceAnswers(WithInvokeId(answer, request).c_str());
+        HostValue value{};
+        ASSERT_EQ(FinishRead(&value, 1, status), 1);
+        EXPECT_EQ(value.quality, 192);
+        if (c.text != nullptr) {
+            ASSERT_TRUE(encoding::IsTextKind(value.kind));
+            char16_t text[64] = {};
+            FetchText(&value, text, 64);
+            EXPECT_EQ(std::u16string(text), std::u16string(c.text));
+        } else {
+            EXPECT_EQ(value.kind, c.kind);
+            EXPECT_DOUBLE_EQ(c.kind == 2 ? encoding::GetDouble(value) : encoding::GetInteger(value), c.number);
+        }
+    }
+}
+
+TEST_F(LoopbackTest, ErrorsMapToTheirStatusesAndAForeignInvokeIdChangesNothing) {
+    const struct {
+        const char* errorHex;
+        int32_t status;
+    } cases[] = {{"91 02 91 20", 15}, {"91 05 91 02", 19}};
+    for (const auto& c : cases) {
+        const char16_t* addresses[] = {u"AV:3:PRESENT-VALUE"};
+        int32_t status = 0;
+        ASSERT_EQ(driver_->readGroupStart(u"127.0.0.2", nullptr, addresses, 1, &status), 1);
+        const auto request = DeviceReceives();
+        const std::string foreign = "01 00 50 " + std::string(request[4] == 0x06 ? "05" : "06") + " 0c 91 01 91 1f";
+        DeviceAnswers(foreign.c_str());
+        DeviceAnswers(WithInvokeId("01 00 50 %ID% 0c " + std::string(c.errorHex), request).c_str());
+        HostValue value{};
+        ASSERT_EQ(FinishRead(&value, 1, status), 1);
+        EXPECT_EQ(status, c.status);
+    }
+}
+
+TEST_F(LoopbackTest, WritesOfEnumerationsNullAndSilence) {
+    HostValue on{};
+    encoding::SetInteger(on, 1);
+    int32_t status = 0;
+    ASSERT_EQ(driver_->writeItemStart(u"127.0.0.2", nullptr, u"BV:2:PRESENT-VALUE:16", &on, &status), 1);
+    EXPECT_TRUE(BytesAre(DeviceReceives(), "01 04 00 05 01 0f 0c 01 40 00 02 19 55 3e 91 01 3f 49 10"));
+    ASSERT_EQ(FinishWrite(status), 1);
+    EXPECT_EQ(status, -15);  // the device kept silent
+}
+
+}  // namespace
