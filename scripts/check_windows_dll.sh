@@ -202,21 +202,29 @@ check_host_imports() {
       fail "$name imports '$number' from $dll by name; the host's libraries are imported by ordinal only"
       continue
     fi
-    local entry
-    entry=$(table_of "$low" | awk -v n="$number" '$2 == n')
-    if [ -z "$entry" ]; then
+    local function=${table_function[$low:$number]:-}
+    if [ -z "$function" ]; then
       fail "$name imports ordinal $number from $dll, which is not in that library's table"
-    elif [ "$(printf '%s\n' "$entry" | awk '{ print $3 }')" = reserved ]; then
-      fail "$name imports ordinal $number from $dll, reserved for $(printf '%s' "$entry" | awk '{ print $1 }') which does not exist yet"
+    elif [ -n "${table_reserved[$low:$number]:-}" ]; then
+      fail "$name imports ordinal $number from $dll, reserved for $function which does not exist yet"
     elif [ -z "${exported_ordinals[$low]+set}" ] || [[ " ${exported_ordinals[$low]} " != *" $number "* ]]; then
-      fail "$name imports ordinal $number ($(printf '%s' "$entry" | awk '{ print $1 }')) from $dll, which does not export it"
+      fail "$name imports ordinal $number ($function) from $dll, which does not export it"
     else
-      echo "      $name -> $dll @$number $(printf '%s' "$entry" | awk '{ print $1 }')"
+      echo "      $name -> $dll @$number $function"
     fi
   done < <(imports <<<"$text")
 }
 
 declare -A exported_ordinals
+
+# "dll:ordinal" -> function name, and the reserved ordinals.
+declare -A table_function table_reserved
+for table_dll in $host_dlls; do
+  while read -r function number mark; do
+    table_function[$table_dll:$number]=$function
+    if [ "$mark" = reserved ]; then table_reserved[$table_dll:$number]=1; fi
+  done < <(table_of "$table_dll")
+done
 
 # A host library: no exported names, exactly the ordinals of its table (the
 # reserved ones only once their function exists), each leading to the

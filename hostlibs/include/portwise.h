@@ -32,9 +32,10 @@ PORTWISE_API int32_t HOSTLIB_CALL SerialTrace(const hostlib_char* text);
  * byte received, with the port handle as its argument; the callback takes
  * the byte with SerialReadByte. The thread stops calling for the bytes at
  * hand when a call leaves its byte unread, and drops bytes that arrive while
- * no callback is registered. SerialClose stops the thread and waits for it,
- * so no callback runs after SerialClose has returned; a callback must
- * therefore never wait for the thread that closes the port. */
+ * no callback is registered. SerialClose stops the thread and waits for it
+ * (at most 3 s), so no callback runs after SerialClose has returned; a
+ * callback that waits for the thread calling SerialClose must give up once
+ * the port is being closed. */
 typedef struct PortwisePort {
     uint32_t signature; /* PORTWISE_SIGNATURE while the port is open */
     uint8_t reserved[20];
@@ -51,9 +52,8 @@ enum PortwiseStatus {
     PORTWISE_CANNOT_OPEN = 0x5002,      /* the system could not open the device: missing, in use, no access */
     PORTWISE_NOT_SERIAL = 0x5003,       /* the device took no serial-line settings */
     PORTWISE_BAD_LINE = 0x5004,         /* baud rate, data bits, parity or stop bits refused */
-    PORTWISE_NO_THREAD = 0x5005,        /* the receive thread did not start */
-    PORTWISE_WRITE_FAILED = 0x5006,     /* the line failed or did not take the frame in time */
-    PORTWISE_NOT_OPEN = 0x5007          /* no port behind the handle */
+    PORTWISE_NO_THREAD = 0x5005,        /* the port record or its receive thread could not be set up */
+    PORTWISE_WRITE_FAILED = 0x5006      /* the line failed or did not take the frame in time */
 };
 
 /* Opens the serial line that the settings record names (the host's record,

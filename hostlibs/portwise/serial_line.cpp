@@ -79,7 +79,8 @@ void ReceiveLoop(void* argument) {
         const std::int32_t n = state.line.Read(state.received, sizeof state.received, systemError);
         if (n < 0) {
             // Logged once per run of failures: an unplugged adapter fails every read.
-            if (!failing) Log(u"Portwise: reading " + state.device + u" failed (system error " + Number(systemError) + u")");
+            if (!failing)
+                Log(u"Portwise: reading " + state.device + u" failed (system error " + Number(systemError) + u")");
             failing = true;
             PauseUnlessStopped(state);
             continue;
@@ -138,6 +139,7 @@ PORTWISE_API void* HOSTLIB_CALL SerialOpen(void* /*hostHandle*/, const void* set
     if (state == nullptr || record == nullptr) {
         delete state;
         delete record;
+        Log(u"Portwise: " + device + u": out of memory");
         SetError(error, PORTWISE_NO_THREAD);
         return nullptr;
     }

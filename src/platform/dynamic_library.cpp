@@ -4,6 +4,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include "platform/utf.hpp"
 #else
 #include <dlfcn.h>
 #endif
@@ -12,8 +14,11 @@ namespace platform {
 
 DynamicLibrary::DynamicLibrary(const std::string& path) {
 #ifdef _WIN32
-    handle_ = reinterpret_cast<void*>(::LoadLibraryA(path.c_str()));
-    if (handle_ == nullptr) error_ = "LoadLibrary failed with " + std::to_string(::GetLastError());
+    // The path is UTF-8; the ANSI call would read it in the system's code page.
+    static_assert(sizeof(wchar_t) == sizeof(char16_t), "Win32 wide characters are UTF-16");
+    const std::u16string wide = Utf8ToUtf16(path);
+    handle_ = reinterpret_cast<void*>(::LoadLibraryW(reinterpret_cast<const wchar_t*>(wide.c_str())));
+    if (handle_ == nullptr) error_ = "LoadLibrary(" + path + ") failed with " + std::to_string(::GetLastError());
 #else
     // RTLD_LOCAL: a second copy under another file name gets its own globals.
     handle_ = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);

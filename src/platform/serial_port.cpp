@@ -99,7 +99,9 @@ SerialOpenResult SerialPort::Open(std::u16string_view device, const SerialLineSe
     dcb.fRtsControl = RTS_CONTROL_ENABLE;
     dcb.fAbortOnError = FALSE;
     dcb.ByteSize = static_cast<BYTE>(line.dataBits);
-    dcb.Parity = line.parity == SerialParity::kOdd ? ODDPARITY : line.parity == SerialParity::kEven ? EVENPARITY : NOPARITY;
+    dcb.Parity = line.parity == SerialParity::kOdd    ? ODDPARITY
+                 : line.parity == SerialParity::kEven ? EVENPARITY
+                                                      : NOPARITY;
     dcb.StopBits = line.stopBits == 2 ? TWOSTOPBITS : ONESTOPBIT;
     if (!::SetCommState(file, &dcb)) {
         const DWORD error = ::GetLastError();
