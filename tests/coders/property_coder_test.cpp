@@ -15,7 +15,7 @@
 #include "coders/bacnet_event_parameters_coder.hpp"
 #include "coders/bacnet_prescale_coder.hpp"
 #include "coders/bacnet_read_access_result_coder.hpp"
-#include "coders/bacnet_read_access_specification_coder.hpp"
+#include "coders/group_member_list_coder.hpp"
 #include "coders/bacnet_scale_coder.hpp"
 #include "coders/calendar_entry_list.hpp"
 #include "coders/device_object_reference_list_coder.hpp"

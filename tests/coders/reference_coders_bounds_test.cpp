@@ -4,7 +4,7 @@
 #include <random>
 
 #include "coders/bacnet_read_access_result_coder.hpp"
-#include "coders/bacnet_read_access_specification_coder.hpp"
+#include "coders/group_member_list_coder.hpp"
 #include "coders/device_object_reference_list_coder.hpp"
 #include "coders/enumerated_list_coder.hpp"
 #include "coders/list_unsigned_coder.hpp"

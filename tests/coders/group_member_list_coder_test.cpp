@@ -1,4 +1,4 @@
-#include "coders/bacnet_read_access_specification_coder.hpp"
+#include "coders/group_member_list_coder.hpp"
 
 #include "reference_coder_frames.hpp"
 
