@@ -28,6 +28,8 @@ step "win64: tests under Wine"
 # bind a shared port are left to the Linux builds.
 run=cmake/toolchains/wine64-run.sh
 prefix="$PWD/build/win64/wine-prefix"
+# The Wine server stays 30 s after the last program; stop it when done.
+trap 'WINEPREFIX="$prefix" /usr/lib/wine/wineserver -k 2>/dev/null || true' EXIT
 for program in vorne_unit_tests hostlib_tests sim_tests; do
   exe="build/win64/bin/$program.exe"
   [ -f "$exe" ] || continue

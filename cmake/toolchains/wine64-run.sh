@@ -36,6 +36,11 @@ if [ ! -f "$prefix/.vorne-ready" ]; then
   ) 9>"$prefix.lock"
 fi
 
+# One server for a run of many programs: Debian's wineserver quits the moment
+# its last program ends, and each start of a server costs seconds. This one
+# stays 30 s after the last program (a running one makes this a no-op).
+"$wineserver" -p30 </dev/null >/dev/null 2>&1 || true
+
 # The program's output goes through files: Wine starts helper processes that
 # inherit it and outlive the program by a few seconds, and whoever reads a
 # pipe to its end (ctest) would wait for them too.
