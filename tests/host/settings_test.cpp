@@ -30,9 +30,9 @@ TEST(ApplySettings, MstpStationIsReadAsAWholeNumber) {
         std::int32_t result;
         std::uint8_t station;
     };
-    // 201: the serial line itself is not open, which is after the station check.
-    const Case cases[] = {{u"254", 201, 254}, {u"12.9", 201, 12}, {u"1.2e1", 201, 12}, {u"-1", 201, 255},
-                          {u"255", 11, 0},    {u"abc", 11, 0},    {u"", 11, 0},        {u" 7", 201, 7}};
+    // 0x5001: no serial device is configured, which is checked after the station.
+    const Case cases[] = {{u"254", 0x5001, 254}, {u"12.9", 0x5001, 12}, {u"1.2e1", 0x5001, 12}, {u"-1", 0x5001, 255},
+                          {u"255", 11, 0},    {u"abc", 11, 0},    {u"", 11, 0},        {u" 7", 0x5001, 7}};
     for (const auto& c : cases) {
         auto& state = host::Driver();
         state.mstpStation = 0;
