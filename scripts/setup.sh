@@ -4,7 +4,7 @@
 #   setup.sh --ci   also the sanitizer, cross-compiler and Wine packages of CI
 set -euo pipefail
 
-packages=(cmake ninja-build g++ libgtest-dev libgmock-dev googletest binutils)
+packages=(cmake ninja-build g++ libgtest-dev libgmock-dev googletest binutils libbenchmark-dev)
 if [ "${1:-}" = "--ci" ]; then
   packages+=(clang libclang-rt-14-dev g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-i686 wine64)
 fi

@@ -1,7 +1,7 @@
 #include "tagcore/address_grammar.hpp"
 
+#include <array>
 #include <string>
-#include <vector>
 
 #include "tagcore.h"
 #include "tagcore/vocabulary.hpp"
@@ -15,16 +15,25 @@ std::u16string_view Trim(std::u16string_view text) {
     return text;
 }
 
-std::vector<std::u16string_view> SplitAtColons(std::u16string_view text) {
-    std::vector<std::u16string_view> parts;
+// The parts between colons, trimmed; only the first four are kept (an
+// address has three or four), but all are counted. No allocation: addresses
+// are parsed on every scan.
+struct AddressParts {
+    std::array<std::u16string_view, 4> part;
+    std::size_t count = 0;
+    std::size_t size() const { return count; }
+    std::u16string_view operator[](std::size_t i) const { return part[i]; }
+};
+
+AddressParts SplitAtColons(std::u16string_view text) {
+    AddressParts parts;
     std::size_t start = 0;
     for (;;) {
         const std::size_t colon = text.find(u':', start);
-        if (colon == std::u16string_view::npos) {
-            parts.push_back(Trim(text.substr(start)));
-            return parts;
-        }
-        parts.push_back(Trim(text.substr(start, colon - start)));
+        const auto piece = Trim(text.substr(start, colon == std::u16string_view::npos ? colon : colon - start));
+        if (parts.count < parts.part.size()) parts.part[parts.count] = piece;
+        ++parts.count;
+        if (colon == std::u16string_view::npos) return parts;
         start = colon + 1;
     }
 }

@@ -1,7 +1,7 @@
 #include "tagcore/vocabulary.hpp"
 
 #include <array>
-#include <cctype>
+#include <unordered_map>
 
 namespace tagcore {
 namespace {
@@ -88,13 +88,16 @@ constexpr std::array<std::string_view, 193> kPropertyNames{
     "VALUE-BEFORE-CHANGE", "VALUE-SET", "VALUE-CHANGE-TIME",
 };
 
+// ASCII only: the names are ASCII, and the C library's locale-aware toupper
+// costs a call per character on every address of every scan.
+constexpr char16_t AsciiUpper(char16_t c) { return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - 32) : c; }
+
 bool EqualsIgnoringCase(std::u16string_view text, std::string_view ascii) {
     if (text.size() != ascii.size()) return false;
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char16_t c = text[i];
         if (c > 0x7F) return false;
-        if (std::toupper(static_cast<unsigned char>(c)) != std::toupper(static_cast<unsigned char>(ascii[i])))
-            return false;
+        if (AsciiUpper(c) != AsciiUpper(static_cast<unsigned char>(ascii[i]))) return false;
     }
     return true;
 }
@@ -103,6 +106,23 @@ std::optional<int> PositionOfProperty(std::int32_t identifier) {
     for (int i = 0; i < kPropertyPositions; ++i)
         if (kPropertyOrder[static_cast<std::size_t>(i)] == identifier) return i;
     return std::nullopt;
+}
+
+// Property names (all capitals already) to their positions: an address is
+// parsed on every scan of its group, so its name is looked up, not searched.
+const std::unordered_map<std::string_view, int>& PropertyPositionsByName() {
+    static const std::unordered_map<std::string_view, int> index = [] {
+        std::unordered_map<std::string_view, int> byName;
+        for (std::size_t id = 0; id < kPropertyNames.size(); ++id) {
+            if (kPropertyNames[id].empty()) continue;
+            if (const auto position = PositionOfProperty(static_cast<std::int32_t>(id)))
+                byName.emplace(kPropertyNames[id], *position);
+            else
+                byName.emplace(kPropertyNames[id], -1);
+        }
+        return byName;
+    }();
+    return index;
 }
 
 }  // namespace
@@ -125,10 +145,16 @@ std::optional<int> FindPropertyPosition(std::u16string_view text) {
         for (char16_t c : text) identifier = identifier * 10 + (c - u'0');
         return PositionOfProperty(identifier);
     }
-    for (std::size_t id = 0; id < kPropertyNames.size(); ++id)
-        if (!kPropertyNames[id].empty() && EqualsIgnoringCase(text, kPropertyNames[id]))
-            return PositionOfProperty(static_cast<std::int32_t>(id));
-    return std::nullopt;
+    char upper[48];
+    if (text.empty() || text.size() > sizeof upper) return std::nullopt;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] > 0x7F) return std::nullopt;
+        upper[i] = static_cast<char>(AsciiUpper(text[i]));
+    }
+    const auto& index = PropertyPositionsByName();
+    const auto found = index.find(std::string_view(upper, text.size()));
+    if (found == index.end() || found->second < 0) return std::nullopt;
+    return found->second;
 }
 
 std::string_view PropertyName(std::int32_t identifier) {

@@ -52,6 +52,12 @@ void OnIdle() {
     LinkServices::ConsumeSharedRing(Driver().receiveBvll);
 }
 
+void WaitForReceivedData() {
+    constexpr std::uint32_t kFinishWaitUs = 1000;
+    if (!BacnetIpActive()) return;
+    LinkServices::WaitForSharedRing(kFinishWaitUs);
+}
+
 void* SetDriverTaskInterface(void* taskInterface) {
     Driver().taskInterface = taskInterface;
     // Local objects served by the host read their values through its first operation.

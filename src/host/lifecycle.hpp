@@ -16,6 +16,10 @@ inline constexpr char16_t kVersionText[] = u"3.15";
 std::int32_t OpenDriver(void* hostHandle, const void* settingsRecord, char16_t* versionOut, std::int32_t* errorOut);
 std::int32_t CloseDriver(void* hostHandle);
 void OnIdle();
+// A finish entry with nothing to report yet sleeps here until a datagram
+// arrives (or briefly), so that a host polling in a tight loop does not take
+// the processor from the thread that receives the answer.
+void WaitForReceivedData();
 void* SetDriverTaskInterface(void* taskInterface);
 std::int32_t GetType(const char16_t* firstAddressArgument, const char16_t* address);
 

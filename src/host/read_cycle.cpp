@@ -1,9 +1,12 @@
 #include "host/read_cycle.hpp"
 
+#include <algorithm>
 #include <cstring>
 #include <map>
 #include <string>
 #include <tuple>
+#include <unordered_map>
+#include <vector>
 
 #include "encoding/host_value.hpp"
 #include "host/device_table.hpp"
@@ -25,11 +28,59 @@ namespace {
 
 using Triple = std::tuple<std::int32_t, std::int32_t, std::int32_t>;  // (object type, instance, property)
 
+struct TripleHash {
+    std::size_t operator()(const Triple& t) const noexcept {
+        const auto [type, instance, property] = t;
+        std::uint64_t h = static_cast<std::uint32_t>(type);
+        h = h * 0x9E3779B97F4A7C15ull ^ static_cast<std::uint32_t>(instance);
+        h = h * 0x9E3779B97F4A7C15ull ^ static_cast<std::uint32_t>(property);
+        return static_cast<std::size_t>(h ^ (h >> 29));
+    }
+};
+
+// The values of the scan under way, by line. The records stay allocated from
+// scan to scan; a line holds a value of this scan when its mark equals the
+// scan number, so a new scan clears nothing.
+class ScanResults {
+public:
+    std::int32_t Count() const { return count_; }
+    void Store(std::int32_t line, const HostValue& value) {
+        const auto index = static_cast<std::size_t>(line);
+        if (index >= records_.size()) {
+            records_.resize(index + 1);
+            marks_.resize(index + 1, 0);
+        }
+        if (marks_[index] != scan_) {
+            marks_[index] = scan_;
+            ++count_;
+        }
+        std::memcpy(&records_[index], &value, sizeof value);
+    }
+    const HostValue* Find(std::int32_t line) const {
+        const auto index = static_cast<std::size_t>(line);
+        return index < records_.size() && marks_[index] == scan_ ? &records_[index] : nullptr;
+    }
+    void Clear() {
+        count_ = 0;
+        if (++scan_ == 0) {  // after 2^32 scans: start the marks afresh
+            std::fill(marks_.begin(), marks_.end(), 0);
+            scan_ = 1;
+        }
+    }
+
+private:
+    std::vector<HostValue> records_;
+    std::vector<std::uint32_t> marks_;
+    std::uint32_t scan_ = 1;
+    std::int32_t count_ = 0;
+};
+
 struct ReadCycle {
     std::map<std::int32_t, std::u16string> groups;
-    std::map<Triple, std::int32_t> requests;  // -> line index; kept for the life of the driver
-    std::map<std::int32_t, HostValue> results;  // line index -> the value record
+    std::unordered_map<Triple, std::int32_t, TripleHash> requests;  // -> line index; kept for the life of the driver
+    ScanResults results;
     std::map<std::int32_t, std::int32_t> statuses;  // invoke ID -> host status
+    APDUServices::ObjectPropertyMap properties;  // the request being built; its lists keep their room
 };
 
 ReadCycle& Cycle() {
@@ -68,13 +119,12 @@ std::int32_t StatusForErrorCode(std::uint32_t errorCode, const std::u16string& o
 }
 
 void CopyResults(HostValue* values, std::int32_t count) {
-    auto& results = Cycle().results;
+    const ScanResults& results = Cycle().results;
     const std::uint64_t now = platform::LocalFileTimeNow();
     for (std::int32_t line = 0; line < count; ++line) {
         HostValue& record = values[line];
-        const auto found = results.find(line);
-        if (found != results.end()) {
-            std::memcpy(&record, &found->second, sizeof record);
+        if (const HostValue* found = results.Find(line)) {
+            std::memcpy(&record, found, sizeof record);
             record.quality = kQualityGood;
         } else {
             encoding::SetInteger(record, 0);
@@ -86,7 +136,7 @@ void CopyResults(HostValue* values, std::int32_t count) {
 }
 
 void ClearScan() {
-    Cycle().results.clear();
+    Cycle().results.Clear();
     Cycle().statuses.clear();
 }
 
@@ -145,12 +195,15 @@ std::int32_t ReadGroupStart(const char16_t* header, const char16_t* firstAddress
         if (result != 0) return 0;
         requests[{item.objectType, item.instance, item.property}] = 0;
     } else if (itemCount > 1) {
-        APDUServices::ObjectPropertyMap properties;
+        // The lists of the last request keep their room; objects not in this one go.
+        APDUServices::ObjectPropertyMap& properties = Cycle().properties;
+        for (auto& entry : properties) entry.second.clear();
         for (std::int32_t i = 0; i < itemCount; ++i) {
             const ResolvedItem item = ResolveParsedItem(i);
             properties[{item.objectType, item.instance}].push_back(static_cast<std::uint32_t>(item.property));
             requests[{item.objectType, item.instance, item.property}] = i;
         }
+        std::erase_if(properties, [](const auto& entry) { return entry.second.empty(); });
         APDUServices::ReadPropertyMultiple request(APDUServices::AllocateInvokeId());
         result = request.SendReadPropertyMultipleRequest(address, npdu, properties);
         SetStatus(status, result);
@@ -161,10 +214,26 @@ std::int32_t ReadGroupStart(const char16_t* header, const char16_t* firstAddress
     return 1;
 }
 
+namespace {
+
+// True while the scan waits for more answers and has not timed out.
+bool ScanOutstanding(std::int32_t itemCount) {
+    const auto& cycle = Cycle();
+    return cycle.results.Count() < itemCount &&
+           cycle.statuses.find(APDUServices::Transactions().pendingInvokeId) == cycle.statuses.end() &&
+           platform::TickCount() - Driver().transactionStartTick <= Driver().timeout;
+}
+
+}  // namespace
+
 std::int32_t ReadGroupFinish(HostValue* values, std::int32_t itemCount, std::int32_t* status) {
     OnIdle();
+    if (ScanOutstanding(itemCount)) {
+        WaitForReceivedData();
+        OnIdle();
+    }
     auto& cycle = Cycle();
-    const auto n = static_cast<std::int32_t>(cycle.results.size());
+    const std::int32_t n = cycle.results.Count();
     const auto entry = cycle.statuses.find(APDUServices::Transactions().pendingInvokeId);
     const bool hasStatus = entry != cycle.statuses.end();
     const std::int32_t e = hasStatus ? entry->second : 0;
@@ -204,7 +273,7 @@ void OnPropertyValue(std::uint8_t, std::int32_t objectType, std::int32_t instanc
         platform::TraceWarning(u"Packet does not belong to us. Packet Discarted!");
         return;
     }
-    std::memcpy(&Cycle().results[found->second], &value, sizeof value);
+    Cycle().results.Store(found->second, value);
 }
 
 void OnReadError(std::uint8_t invokeId, std::uint32_t errorClass, std::uint32_t errorCode) {

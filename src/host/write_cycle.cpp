@@ -66,6 +66,10 @@ std::int32_t WriteItemStart(const char16_t* header, const char16_t* firstAddress
 
 std::int32_t WriteItemFinish(std::int32_t* status) {
     OnIdle();
+    if (!Driver().writeDone && platform::TickCount() - Driver().transactionStartTick <= Driver().timeout) {
+        WaitForReceivedData();
+        OnIdle();
+    }
     if (Driver().writeDone) {
         SetStatus(status, Driver().writeResult);
         return 1;

@@ -1,5 +1,6 @@
 #include "links/bvll.hpp"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -56,7 +57,9 @@ void BVLL::Close() { StopSharedReceiver(); }
 bool BVLL::IsValidAddress(const char16_t* text) { return IsIpAddressText(text) != 0; }
 
 void BVLL::ClearAssembler() {
-    std::memset(frame_, 0, sizeof frame_);
+    // Only the bytes received since the last clear can be non-zero.
+    const auto used = static_cast<std::size_t>(receivedCount_ > 0 ? receivedCount_ : 0);
+    std::memset(frame_, 0, used < sizeof frame_ ? used : sizeof frame_);
     receivedCount_ = 0;
     remaining_ = 0;
     state_ = kWaitType;
@@ -107,6 +110,26 @@ void BVLL::ProcessByte(std::uint8_t byte, const LinkAddress& source) {
                 ClearAssembler();
             }
             break;
+    }
+}
+
+void BVLL::ProcessBytes(const std::uint8_t* bytes, std::size_t count, const LinkAddress& source) {
+    std::size_t i = 0;
+    while (i < count) {
+        if (state_ == kBody && receivedCount_ < kMaxFrameSize) {
+            const auto room = static_cast<std::size_t>(kMaxFrameSize - receivedCount_);
+            const std::size_t run = std::min({count - i, static_cast<std::size_t>(remaining_), room});
+            std::memcpy(frame_ + receivedCount_, bytes + i, run);
+            receivedCount_ += static_cast<std::int32_t>(run);
+            remaining_ = static_cast<std::uint16_t>(remaining_ - run);
+            i += run;
+            if (remaining_ == 0) {
+                DecodeFrame(source);
+                ClearAssembler();
+            }
+            continue;  // a full buffer is the next byte's business, as byte by byte
+        }
+        ProcessByte(bytes[i++], source);
     }
 }
 

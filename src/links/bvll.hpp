@@ -1,6 +1,7 @@
 // BACnet/IP: BVLC framing over the shared UDP socket.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "links/ilink.hpp"
@@ -26,6 +27,9 @@ public:
     // Feeds one received byte to the frame assembler. Frames are delimited by
     // their BVLC length only; the assembler is not reset between datagrams.
     void ProcessByte(std::uint8_t byte, const LinkAddress& source);
+    // Feeds a run of received bytes, exactly as byte by byte, but copies a
+    // frame's body in one piece.
+    void ProcessBytes(const std::uint8_t* bytes, std::size_t count, const LinkAddress& source);
     // Hands the NPDU of the assembled frame up to the network layer.
     void DecodeFrame(const LinkAddress& source);
     void ClearAssembler();

@@ -7,6 +7,7 @@
 #include "links/bvll.hpp"
 #include "links/shared_ring.hpp"
 #include "netwise.h"
+#include "platform/address_wait.hpp"
 #include "platform/clock.hpp"
 #include "platform/named_objects.hpp"
 #include "platform/trace.hpp"
@@ -19,7 +20,9 @@ constexpr std::uint32_t kThreadStopWaitMs = 5000;
 constexpr int kThreadStopWaits = 3;
 constexpr int kInstanceWaitSeconds = 60;
 constexpr std::uint32_t kReceiveTimeoutMs = 500;
-constexpr std::uint32_t kNoRoomSleepMs = 100;
+// While a reader lags, the writer looks again soon: datagrams wait in the
+// socket's own buffer meanwhile, which a long pause would overflow.
+constexpr std::uint32_t kNoRoomSleepMs = 1;
 constexpr std::uint32_t kIdleReceiveSleepMs = 10;
 
 // This instance's part of the receiver (module globals: each copy of the
@@ -61,6 +64,7 @@ void ReceiveLoop(void*) {
     TraceLine(u"Created Receiver Sink");
     SharedView& view = *self.view;
     RingSlot* slots = SlotTable(view);
+    const ConsumerTable* consumers = Consumers(view);
     const auto socket = static_cast<std::int32_t>(view.header.socket);
     while (self.running.load(std::memory_order_acquire)) {
         if (!RingHasRoom(view, platform::TickCount())) {
@@ -86,6 +90,10 @@ void ReceiveLoop(void*) {
         slot.sender[kSenderTextCharacters - 1] = u'\0';
         slot.length = n;
         StoreShared(view.header.writePosition, write + 1 == kRingSlotCount ? 0 : write + 1);
+        // Pairs with the waiter's registration: either it sees the new
+        // position or this thread sees it waiting.
+        std::atomic_thread_fence(std::memory_order_seq_cst);
+        if (consumers != nullptr && LoadShared(consumers->waiters) != 0) platform::WakeWaiters(view.header.writePosition);
     }
     self.stopEvent.Signal();
 }
@@ -237,11 +245,24 @@ void ConsumeSharedRing(BVLL& receiveSide) {
         LinkAddress source;
         source.SetIp(slot.sender, self.receivePort.load(std::memory_order_relaxed));
         const std::size_t length = slot.length > 0 ? static_cast<std::size_t>(slot.length) : 0;
-        for (std::size_t i = 0; i < length && i < kSlotDataBytes; ++i) receiveSide.ProcessByte(slot.data[i], source);
+        receiveSide.ProcessBytes(slot.data, length < kSlotDataBytes ? length : kSlotDataBytes, source);
         read = read + 1 == kRingSlotCount ? 0 : read + 1;
         StoreShared(entry.readPosition, read);
     }
     StoreShared(entry.lastAliveTick, platform::TickCount());
+}
+
+void WaitForSharedRing(std::uint32_t timeoutUs) {
+    Instance& self = Self();
+    if (self.view == nullptr) return;
+    const SharedView& view = *self.view;
+    ConsumerTable* consumers = Consumers(view);
+    if (consumers == nullptr) return;
+    const std::uint32_t read = LoadShared(consumers->entries[self.consumerIndex].readPosition);
+    std::atomic_ref<std::uint32_t> waiters(consumers->waiters);
+    waiters.fetch_add(1, std::memory_order_seq_cst);
+    if (LoadShared(view.header.writePosition) == read) platform::WaitWhileEqual(view.header.writePosition, read, timeoutUs);
+    waiters.fetch_sub(1, std::memory_order_seq_cst);
 }
 
 std::int32_t SharedSocket() {

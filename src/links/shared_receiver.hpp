@@ -18,6 +18,9 @@ bool StartSharedReceiver(std::uint32_t udpPort);
 void StopSharedReceiver();
 // Feeds every slot this instance has not read yet to the receive-side assembler.
 void ConsumeSharedRing(BVLL& receiveSide);
+// Sleeps until a datagram this instance has not read lands in the ring, or
+// for at most the time given; at once when one is waiting already.
+void WaitForSharedRing(std::uint32_t timeoutUs);
 
 // The shared socket's Netwise handle, 0 when there is none.
 std::int32_t SharedSocket();

@@ -40,6 +40,9 @@ struct ConsumerEntry {
 struct ConsumerTable {
     std::uint32_t count;
     ConsumerEntry entries[kMaxConsumers];
+    // Host threads asleep until the write position moves (the receive thread
+    // wakes them only when there are any).
+    std::uint32_t waiters;
 };
 
 struct SharedHeader {

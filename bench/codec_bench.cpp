@@ -1,0 +1,244 @@
+// Codec microbenchmarks: request encoding, acknowledgement decoding into host
+// values, two constructed-value coders and the BVLL assembler. Allocations
+// are counted by the replaced global operator new (support/allocation_counter).
+#include <benchmark/benchmark.h>
+
+#include <cstring>
+#include <vector>
+
+#include "coders/bacnet_daily_scheduler_array_coder.hpp"
+#include "coders/object_list_coder.hpp"
+#include "encoding/host_value.hpp"
+#include "encoding/tags.hpp"
+#include "links/bvll.hpp"
+#include "links/current_link.hpp"
+#include "network/npdu.hpp"
+#include "services/read_property.hpp"
+#include "services/read_property_multiple.hpp"
+#include "services/transactions.hpp"
+#include "tagcore.h"
+#include "bench/support/allocation_counter.hpp"
+
+namespace {
+
+using encoding::ByteVector;
+
+constexpr std::int32_t kAnalogValue = 2;
+constexpr std::int32_t kPresentValue = 85;
+constexpr std::uint8_t kInvokeId = 3;
+
+// A link that keeps the last frame in a buffer it owns, as a socket send would.
+class BufferLink : public LinkServices::ILink {
+public:
+    BufferLink() { LinkServices::ActiveLink() = this; }
+    ~BufferLink() override { LinkServices::ActiveLink() = nullptr; }
+    void GetBroadcastAddress(LinkServices::LinkAddress& out) override { out.SetIp(u"255.255.255.255", 47808); }
+    std::int32_t GetLinkType() override { return LinkServices::kLinkBacnetIp; }
+    void ParseAddress(LinkServices::LinkAddress& out, const char16_t* text) override { out.SetIp(text, 47808); }
+    std::int32_t GetMaxFrameSize() override { return 1476; }
+    std::int32_t Send(const LinkServices::LinkAddress&, const std::uint8_t* bytes, std::uint32_t length) override {
+        std::memcpy(frame_, bytes, length < sizeof frame_ ? length : sizeof frame_);
+        length_ = length;
+        return 0;
+    }
+    void Close() override {}
+    bool IsValidAddress(const char16_t*) override { return true; }
+    std::uint32_t Length() const { return length_; }
+
+private:
+    std::uint8_t frame_[2048] = {};
+    std::uint32_t length_ = 0;
+};
+
+LinkServices::LinkAddress Device() {
+    LinkServices::LinkAddress address;
+    address.SetIp(u"127.0.0.2", 47808);
+    return address;
+}
+
+void ReportAllocations(benchmark::State& state, std::uint64_t before, double perIteration) {
+    const double allocations = static_cast<double>(bench::AllocationCount() - before);
+    state.counters["allocs_per_iter"] = allocations / static_cast<double>(state.iterations());
+    if (perIteration > 0)
+        state.counters["allocs_per_value"] = allocations / static_cast<double>(state.iterations()) / perIteration;
+}
+
+void BM_EncodeReadProperty(benchmark::State& state) {
+    BufferLink link;
+    const auto device = Device();
+    const std::uint64_t before = bench::AllocationCount();
+    for (auto _ : state) {
+        network::NpduInfo npdu;
+        APDUServices::ReadProperty request(kInvokeId);
+        benchmark::DoNotOptimize(request.SendReadPropertyRequest(device, npdu, kAnalogValue, 1, kPresentValue));
+    }
+    ReportAllocations(state, before, 0);
+    state.counters["frame_bytes"] = link.Length();
+}
+BENCHMARK(BM_EncodeReadProperty);
+
+APDUServices::ObjectPropertyMap HundredProperties() {
+    APDUServices::ObjectPropertyMap properties;
+    for (std::int32_t i = 1; i <= 100; ++i) properties[{kAnalogValue, i}].push_back(kPresentValue);
+    return properties;
+}
+
+void BM_EncodeReadPropertyMultiple100(benchmark::State& state) {
+    BufferLink link;
+    const auto device = Device();
+    const auto properties = HundredProperties();
+    const std::uint64_t before = bench::AllocationCount();
+    for (auto _ : state) {
+        network::NpduInfo npdu;
+        APDUServices::ReadPropertyMultiple request(kInvokeId);
+        benchmark::DoNotOptimize(request.SendReadPropertyMultipleRequest(device, npdu, properties));
+    }
+    ReportAllocations(state, before, 0);
+    state.counters["frame_bytes"] = link.Length();
+}
+BENCHMARK(BM_EncodeReadPropertyMultiple100);
+
+// The acknowledgement's service data (behind the three header octets): 100
+// analog values, each with its present value as a REAL.
+ByteVector HundredRealResults() {
+    ByteVector out;
+    for (std::uint32_t i = 1; i <= 100; ++i) {
+        encoding::EncodeObjectIdentifierWithTag(out, kAnalogValue, i, encoding::MakeContextTag(0, 4));
+        out.push_back(encoding::MakeContextTag(1, encoding::kLvtOpening));
+        encoding::EncodeUnsignedWithTag(out, kPresentValue, encoding::MakeContextTag(2, 1));
+        out.push_back(encoding::MakeContextTag(4, encoding::kLvtOpening));
+        encoding::EncodeReal(out, 0.5f * static_cast<float>(i));
+        out.push_back(encoding::MakeContextTag(4, encoding::kLvtClosing));
+        out.push_back(encoding::MakeContextTag(1, encoding::kLvtClosing));
+    }
+    return out;
+}
+
+HostValue g_values[128];
+std::uint32_t g_valueCount = 0;
+
+void StoreValue(std::uint8_t, std::int32_t, std::int32_t, std::int32_t, const HostValue& value) {
+    std::memcpy(&g_values[g_valueCount++ & 127], &value, sizeof value);
+}
+
+void BM_DecodeReadPropertyMultipleAck100Reals(benchmark::State& state) {
+    const ByteVector ack = HundredRealResults();
+    APDUServices::Transactions().hooks = APDUServices::ResultHooks{};
+    APDUServices::Transactions().hooks.onPropertyValue = &StoreValue;
+    const auto device = Device();
+    const network::NpduInfo npdu;
+    const std::uint64_t before = bench::AllocationCount();
+    for (auto _ : state) {
+        g_valueCount = 0;
+        APDUServices::ReadPropertyMultipleAck answer(kInvokeId);
+        benchmark::DoNotOptimize(answer.Process(device, npdu, ack.data(), ack.size()));
+        if (g_valueCount != 100) state.SkipWithError("not every value was decoded");
+    }
+    ReportAllocations(state, before, 100);
+    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()) * 100);
+    state.counters["ns_per_value"] =
+        benchmark::Counter(static_cast<double>(state.iterations()) * 100,
+                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    APDUServices::Transactions().hooks = APDUServices::ResultHooks{};
+}
+BENCHMARK(BM_DecodeReadPropertyMultipleAck100Reals);
+
+// A week of four switching times a day, as a weekly-schedule value.
+ByteVector WeeklySchedule() {
+    ByteVector out;
+    for (int day = 0; day < 7; ++day) {
+        out.push_back(0x0E);
+        for (int slot = 0; slot < 4; ++slot) {
+            const std::uint8_t time[] = {0xB4, static_cast<std::uint8_t>(6 + 4 * slot), 30, 0, 0};
+            out.insert(out.end(), std::begin(time), std::end(time));
+            encoding::EncodeReal(out, 17.0f + static_cast<float>(slot));
+        }
+        out.push_back(0x0F);
+    }
+    out.push_back(0x3F);
+    return out;
+}
+
+void BM_DecodeWeeklySchedule(benchmark::State& state) {
+    const ByteVector bytes = WeeklySchedule();
+    coders::BACnetDailySchedulerArrayCoder coder;
+    const std::uint64_t before = bench::AllocationCount();
+    for (auto _ : state) {
+        HostValue value{};
+        std::uint32_t consumed = 0;
+        coder.Decode(bytes.data(), static_cast<std::uint32_t>(bytes.size()), value, 3, consumed);
+        if (consumed == 0) state.SkipWithError("the schedule did not decode");
+        benchmark::DoNotOptimize(value);
+    }
+    ReportAllocations(state, before, 0);
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes.size()));
+}
+BENCHMARK(BM_DecodeWeeklySchedule);
+
+void BM_DecodeObjectList1000(benchmark::State& state) {
+    ByteVector bytes;
+    for (std::uint32_t i = 1; i <= 1000; ++i) encoding::EncodeObjectIdentifier(bytes, kAnalogValue, i);
+    bytes.push_back(0x3F);
+    coders::ObjectListCoder coder;
+    const std::uint64_t before = bench::AllocationCount();
+    for (auto _ : state) {
+        HostValue value{};
+        std::uint32_t consumed = 0;
+        coder.Decode(bytes.data(), static_cast<std::uint32_t>(bytes.size()), value, 3, consumed);
+        if (consumed != 5000) state.SkipWithError("the object list did not decode");
+        benchmark::DoNotOptimize(value);
+    }
+    ReportAllocations(state, before, 1000);
+    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()) * 1000);
+}
+BENCHMARK(BM_DecodeObjectList1000);
+
+std::uint64_t g_apdus = 0;
+void CountApdu(const LinkServices::LinkAddress&, const network::NpduInfo&, const std::uint8_t*, std::size_t) {
+    ++g_apdus;
+}
+
+// 1 MB of back-to-back Original-Unicast frames, each carrying the
+// acknowledgement of a 1-tag scan (argument 0) or of a 100-tag scan (1).
+ByteVector OneMegabyteOfFrames(bool large, std::uint64_t& frames) {
+    ByteVector apdu{0x30, kInvokeId, 0x0E};
+    if (large) {
+        const ByteVector results = HundredRealResults();
+        apdu.insert(apdu.end(), results.begin(), results.begin() + 1400);  // one datagram's worth
+    } else {
+        apdu = {0x30, kInvokeId, 0x0C, 0x0C, 0x00, 0x80, 0x00, 0x01, 0x19, 0x55, 0x3E, 0x44, 0x41, 0xA8, 0x00, 0x00, 0x3F};
+    }
+    ByteVector frame{0x81, 0x0A, 0, 0, 0x01, 0x00};
+    frame.insert(frame.end(), apdu.begin(), apdu.end());
+    frame[2] = static_cast<std::uint8_t>(frame.size() >> 8);
+    frame[3] = static_cast<std::uint8_t>(frame.size());
+    ByteVector out;
+    frames = 0;
+    while (out.size() + frame.size() <= 1 << 20) {
+        out.insert(out.end(), frame.begin(), frame.end());
+        ++frames;
+    }
+    return out;
+}
+
+void BM_BvllAssembler1MB(benchmark::State& state) {
+    std::uint64_t frames = 0;
+    const ByteVector stream = OneMegabyteOfFrames(state.range(0) != 0, frames);
+    const auto previous = network::SetApduHandler(&CountApdu);
+    auto* assembler = new LinkServices::BVLL();
+    const auto source = Device();
+    for (auto _ : state) {
+        g_apdus = 0;
+        assembler->ProcessBytes(stream.data(), stream.size(), source);
+        if (g_apdus != frames) state.SkipWithError("frames were lost");
+    }
+    delete assembler;
+    network::SetApduHandler(previous);
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * stream.size()));
+    state.counters["frames"] = static_cast<double>(frames);
+}
+BENCHMARK(BM_BvllAssembler1MB)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,18 @@
+// The bench host's communication log: it counts the driver's lines instead of
+// writing them, so that a benchmark measures the driver and not a log file.
+// The tools export TraceLine, which takes the place of Netwise's.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace bench {
+
+std::uint64_t LoggedLines();
+// Lines that contained the marker (set before the run).
+void SetLogMarker(const std::u16string& marker);
+std::uint64_t MarkedLines();
+// The last line logged, for reports when something went wrong.
+std::string LastLoggedLine();
+
+}  // namespace bench
