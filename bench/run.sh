@@ -10,6 +10,6 @@ cmake --build --preset bench
 (cd bench/peer && npm ci --no-audit --no-fund >/dev/null)
 dir=build/bench/bench
 "$dir/vorne_codec_bench" --benchmark_min_time=1
-"$dir/vorne_scan_bench" --seconds 8 --rounds 8
+"$dir/vorne_scan_bench" --seconds 4 --rounds 8
 "$dir/vorne_receiver_bench" --seconds 4
 "$dir/vorne_memory_report" --passes 1000
