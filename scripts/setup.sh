@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # Installs the packages the build and tests need (Debian 12), when missing.
 #   setup.sh        what the release build and tests need
-#   setup.sh --ci   also the sanitizer, cross-compiler and Wine packages of CI
+#   setup.sh --ci   also the sanitizer, cross-compiler and Wine packages of CI,
+#                   and tshark for the interoperability run (scripts/interop.sh)
 set -euo pipefail
 
 packages=(cmake ninja-build g++ libgtest-dev libgmock-dev googletest binutils libbenchmark-dev)
 if [ "${1:-}" = "--ci" ]; then
   packages+=(clang libclang-rt-14-dev g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-i686 wine64)
+  packages+=(tshark)
 fi
 missing=()
 for p in "${packages[@]}"; do
@@ -19,5 +21,7 @@ if [ ${#missing[@]} -gt 0 ]; then
     if $SUDO apt-get update -qq; then break; fi
     echo "apt-get update failed (attempt $attempt), retrying in 15 s"; sleep 15
   done
+  # wireshark-common asks whether non-root users may capture: no.
+  echo "wireshark-common wireshark-common/install-setuid boolean false" | $SUDO debconf-set-selections
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi

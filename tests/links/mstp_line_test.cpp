@@ -12,6 +12,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -42,6 +43,20 @@ namespace frame = LinkServices::MstpFrame;
 constexpr std::uint8_t kDriverStation = 1;
 constexpr std::uint8_t kDevice = 5;
 
+// With VORNE_MSTP_FRAME_DUMP naming a file, every whole frame on the line is
+// appended to it as a line of hex, so that other tools can decode them.
+void DumpFrame(const std::uint8_t* bytes, std::size_t n) {
+    const char* path = std::getenv("VORNE_MSTP_FRAME_DUMP");
+    if (path == nullptr || *path == '\0') return;
+    std::string line;
+    char octet[4];
+    for (std::size_t i = 0; i < n; ++i) {
+        std::snprintf(octet, sizeof octet, i + 1 < n ? "%02x " : "%02x\n", bytes[i]);
+        line += octet;
+    }
+    std::ofstream(path, std::ios::app) << line;
+}
+
 // The devices' end of the line.
 class LineDevice {
 public:
@@ -57,8 +72,10 @@ public:
 
     void Write(const std::vector<std::uint8_t>& bytes) { (void)!::write(master_, bytes.data(), bytes.size()); }
     void Send(std::uint8_t destination, std::uint8_t source, const std::vector<std::uint8_t>& npdu) {
-        Write(frame::Encode(frame::kDataNotExpectingReply, destination, source, npdu.data(),
-                            static_cast<std::uint16_t>(npdu.size())));
+        const auto bytes = frame::Encode(frame::kDataNotExpectingReply, destination, source, npdu.data(),
+                                         static_cast<std::uint16_t>(npdu.size()));
+        DumpFrame(bytes.data(), bytes.size());
+        Write(bytes);
     }
 
     // The NPDU of the next frame the driver writes, which must be a data
@@ -78,6 +95,7 @@ public:
         const auto expected = frame::Encode(frame::kDataNotExpectingReply, device, kDriverStation, npdu.data(),
                                             static_cast<std::uint16_t>(length));
         EXPECT_TRUE(std::equal(expected.begin(), expected.end(), pending_.begin())) << "header or CRCs";
+        DumpFrame(pending_.data(), length + 10);
         pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(length + 10));
         return npdu;
     }
