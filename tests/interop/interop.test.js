@@ -225,6 +225,24 @@ test('a long property comes in segments, acknowledged window by window', async (
   assert.equal(log.at(-1).event, 'done');
 });
 
+test('a lost segment makes the device resend its window, which the driver joins twice', async () => {
+  // The driver joins segments as they arrive, repeated ones included, so the
+  // message outgrows its buffer and the read ends by its time-out (README:
+  // Interoperability notes).
+  const logStart = device.responder.log.length;
+  const driverLogStart = fs.statSync(logFile).size;
+  device.responder.dropOnce.add(2);
+  const result = await run(VORNE, ['read', '--json', '--bind', DRIVER, '--broadcast', BROADCAST, '--timeout', '3000',
+    '--log', logFile, STATION, 'AV:2:DESCRIPTION']);
+  expectedRequests.push({ service: SERVICE.readProperty, targets: [target('AV:2:DESCRIPTION')] });
+  assert.match(result.stdout, /"status":-15/);
+  const log = device.responder.log.slice(logStart);
+  assert.deepEqual(log.filter((e) => e.event === 'segment').map((e) => [e.sequence, e.dropped]),
+    [[0, false], [1, false], [2, true], [1, false], [2, false], [3, false]]);
+  assert.deepEqual(log.filter((e) => e.event === 'ack').map((e) => e.sequence), [0, 2, 3]);
+  assert.match(fs.readFileSync(logFile, 'utf8').slice(driverLogStart), /Main Buffer Overflow, increase the buffer size/);
+});
+
 test('a long property asked without segmentation is aborted by the device and times out', async () => {
   // The driver leaves a read that was aborted to its time-out (README: Interoperability notes).
   const logStart = device.responder.log.length;

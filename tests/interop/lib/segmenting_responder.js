@@ -74,6 +74,7 @@ class SegmentingResponder {
     this.onRequest = onRequest;
     this.window = window;
     this.log = []; // what happened, in order: segments sent, acknowledgements received
+    this.dropOnce = new Set(); // sequence numbers to lose on their first sending, as a line may
     this.transfers = new Map(); // by peer and invoke ID
     transport.rawHook = (frame, rinfo) => this.onFrame(frame, rinfo);
   }
@@ -123,7 +124,9 @@ class SegmentingResponder {
     for (let sequence = transfer.acknowledged + 1; sequence <= last; ++sequence) {
       const more = sequence < transfer.segments.length - 1;
       const head = Buffer.from([more ? 0x3c : 0x38, transfer.invokeId, sequence & 0xff, this.window, SERVICE_READ_PROPERTY]);
-      this.log.push({ event: 'segment', invokeId: transfer.invokeId, sequence, more });
+      const dropped = this.dropOnce.delete(sequence);
+      this.log.push({ event: 'segment', invokeId: transfer.invokeId, sequence, more, dropped });
+      if (dropped) continue;
       // Segments of a ComplexACK expect a reply (the Segment-ACK).
       this.transport.sendRaw(unicastFrame(0x04, Buffer.concat([head, transfer.segments[sequence]])), transfer.peer.address,
         transfer.peer.port);
