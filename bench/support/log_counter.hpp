@@ -3,6 +3,7 @@
 // The tools export TraceLine, which takes the place of Netwise's.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 
@@ -12,6 +13,9 @@ std::uint64_t LoggedLines();
 // Lines that contained the marker (set before the run).
 void SetLogMarker(const std::u16string& marker);
 std::uint64_t MarkedLines();
+// Marked lines logged on the calling thread from now on are also counted in
+// the given counter (null: no longer).
+void CountThreadMarkedLines(std::atomic<std::uint64_t>* counter);
 // The last line logged, for reports when something went wrong.
 std::string LastLoggedLine();
 
