@@ -8,7 +8,7 @@
 //   INTEROP_OUT      folder for the capture and logs (default: a new temporary folder)
 const test = require('node:test');
 const assert = require('node:assert/strict');
-const { spawn, execFileSync } = require('child_process');
+const { spawn } = require('child_process');
 const fs = require('fs');
 const os = require('os');
 const path = require('path');
