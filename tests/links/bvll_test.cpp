@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
 #include <vector>
 
 #include "links/bvll.hpp"
@@ -73,6 +75,44 @@ TEST_F(BvllAssemblerTest, OverlongFrameStartsOver) {
     EXPECT_EQ(bvll_.ReceivedCount(), 0);
     Datagram("81 0a 00 08 01 00 10 08");
     EXPECT_EQ(g_apdus.size(), 1u);
+}
+
+// The shared ring hands whole datagrams to the assembler; cut anywhere, they
+// must come out as the same frames as byte by byte: frames spanning datagrams,
+// garbage, short and empty frames, and one longer than the buffer.
+TEST_F(BvllAssemblerTest, WholeDatagramsAssembleAsByteByByte) {
+    std::mt19937 random(20261206);
+    std::vector<std::uint8_t> stream;
+    auto frame = [&](std::uint8_t function, std::size_t length) {
+        stream.insert(stream.end(), {0x81, function, static_cast<std::uint8_t>(length >> 8),
+                                     static_cast<std::uint8_t>(length)});
+        stream.push_back(0x01);
+        stream.push_back(0x00);
+        for (std::size_t i = 6; i < length; ++i) stream.push_back(static_cast<std::uint8_t>(random()));
+    };
+    for (int i = 0; i < 300; ++i) {
+        switch (random() % 6) {
+            case 0: stream.push_back(static_cast<std::uint8_t>(random())); break;  // garbage
+            case 1: stream.insert(stream.end(), {0x81, 0x0a, 0x00, 0x04}); break;  // empty
+            case 2: frame(0x0b, 8 + random() % 40); break;
+            default: frame(0x0a, 8 + random() % 1500); break;
+        }
+        if (i == 150) frame(0x0a, 6000);  // longer than the assembler's buffer
+    }
+
+    for (std::uint8_t b : stream) bvll_.ProcessByte(b, source_);
+    const auto byteByByte = g_apdus;
+    g_apdus.clear();
+    BVLL whole;
+    for (std::size_t at = 0; at < stream.size();) {
+        const std::size_t n = std::min<std::size_t>(stream.size() - at, 1 + random() % 3000);
+        whole.ProcessBytes(stream.data() + at, n, source_);
+        at += n;
+    }
+    EXPECT_GT(byteByByte.size(), 150u);
+    EXPECT_EQ(g_apdus, byteByByte);
+    EXPECT_EQ(whole.ReceivedCount(), bvll_.ReceivedCount());
+    EXPECT_EQ(whole.State(), bvll_.State());
 }
 
 TEST(BvllSend, RefusesAddressesOfTheWrongKindAndSendsNothingWithoutASocket) {
