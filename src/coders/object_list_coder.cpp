@@ -25,7 +25,7 @@ void ObjectListCoder::Decode(const std::uint8_t* data, std::uint32_t length, Hos
         // The identifier is four octets whatever the length field claims.
         if (std::uint64_t{offset} + 1 + kIdentifierOctets > length) break;
         const ObjectId id = SplitObjectId(encoding::DecodeUnsigned(data + offset + 1, kIdentifierOctets));
-        entry = u"(";
+        entry.assign(1, u'(');
         AppendSigned(entry, static_cast<std::int32_t>(id.type));
         entry += u':';
         AppendSigned(entry, static_cast<std::int32_t>(id.instance));

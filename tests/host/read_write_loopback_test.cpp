@@ -48,7 +48,11 @@ protected:
 
     void DeviceAnswers(const char* npduHex) {
         auto npdu = Hex(npduHex);
-        std::vector<std::uint8_t> frame = {0x81, 0x0a, 0, static_cast<std::uint8_t>(npdu.size() + 4)};
+        std::vector<std::uint8_t> frame;
+        frame.reserve(npdu.size() + 4);
+        for (const std::uint8_t octet : {std::uint8_t{0x81}, std::uint8_t{0x0a}, std::uint8_t{0},
+                                         static_cast<std::uint8_t>(npdu.size() + 4)})
+            frame.push_back(octet);
         frame.insert(frame.end(), npdu.begin(), npdu.end());
         device_->SendTo("127.0.0.1", port_, frame);
     }

@@ -77,7 +77,7 @@ void DeviceCore::OnConfirmedRequest(const Peer& from, const std::uint8_t* apdu, 
         send_(from, MakeAnswerApdu(answer, invokeId, serviceChoice));
         return;
     }
-    const std::size_t limit = std::min(MaxApduFromCode(apdu[1] & 0x0F), kDeviceMaxApdu);
+    const std::size_t limit = std::min(MaxApduFromCode(apdu[1] & 0x0F), maxApdu_);
     encoding::ByteVector whole = MakeComplexAck(invokeId, serviceChoice, answer.body);
     if (whole.size() <= limit) {
         send_(from, whole);

@@ -29,9 +29,9 @@ void Append16(encoding::ByteVector& out, std::uint16_t value) {
 bool ParseFrame(const std::uint8_t* data, std::size_t length, std::uint32_t fromAddress, std::uint16_t fromPort,
                 const Placement& placement, Incoming& incoming) {
     if (length < kBvlcHeader || data[0] != kBvlcType || Read16(data + 2) != length) return false;
-    Incoming in;
-    in.peer.address = fromAddress;
-    in.peer.port = fromPort;
+    Peer from;
+    from.address = fromAddress;
+    from.port = fromPort;
     std::size_t position = kBvlcHeader;
     switch (data[1]) {
         case kOriginalUnicast:
@@ -40,12 +40,20 @@ bool ParseFrame(const std::uint8_t* data, std::size_t length, std::uint32_t from
         case kForwardedNpdu:
             // Answers go to the original sender, not to the forwarding BBMD.
             if (length < kBvlcHeader + kForwardedAddress) return false;
-            in.peer.address = (static_cast<std::uint32_t>(data[4]) << 24) | (data[5] << 16) | (data[6] << 8) | data[7];
-            in.peer.port = Read16(data + 8);
+            from.address = (static_cast<std::uint32_t>(data[4]) << 24) | (data[5] << 16) | (data[6] << 8) | data[7];
+            from.port = Read16(data + 8);
             position += kForwardedAddress;
             break;
         default: return false;
     }
+    return ParseNpdu(data + position, length - position, from, placement, incoming);
+}
+
+bool ParseNpdu(const std::uint8_t* data, std::size_t length, const Peer& from, const Placement& placement,
+               Incoming& incoming) {
+    Incoming in;
+    in.peer = from;
+    std::size_t position = 0;
     if (length - position < 2 || data[position] != kNpduVersion) return false;
     const std::uint8_t control = data[position + 1];
     position += 2;
@@ -84,7 +92,16 @@ bool ParseFrame(const std::uint8_t* data, std::size_t length, std::uint32_t from
 }
 
 encoding::ByteVector BuildFrame(const Peer& to, const Placement& placement, const encoding::ByteVector& apdu) {
-    encoding::ByteVector frame{kBvlcType, kOriginalUnicast, 0, 0, kNpduVersion, 0};
+    encoding::ByteVector frame{kBvlcType, kOriginalUnicast, 0, 0};
+    const encoding::ByteVector npdu = BuildNpdu(to, placement, apdu);
+    frame.insert(frame.end(), npdu.begin(), npdu.end());
+    frame[2] = static_cast<std::uint8_t>(frame.size() >> 8);
+    frame[3] = static_cast<std::uint8_t>(frame.size());
+    return frame;
+}
+
+encoding::ByteVector BuildNpdu(const Peer& to, const Placement& placement, const encoding::ByteVector& apdu) {
+    encoding::ByteVector frame{kNpduVersion, 0};
     std::uint8_t control = 0;
     if (to.routed) {
         control |= kDestinationPresent;
@@ -99,10 +116,8 @@ encoding::ByteVector BuildFrame(const Peer& to, const Placement& placement, cons
         frame.insert(frame.end(), placement.mac.begin(), placement.mac.end());
     }
     if (to.routed) frame.push_back(kHopCount);
-    frame[5] = control;
+    frame[1] = control;
     frame.insert(frame.end(), apdu.begin(), apdu.end());
-    frame[2] = static_cast<std::uint8_t>(frame.size() >> 8);
-    frame[3] = static_cast<std::uint8_t>(frame.size());
     return frame;
 }
 

@@ -1,5 +1,5 @@
-// BACnet/IP framing around the device's APDUs: the BVLC header and the
-// network layer header, read from requests and written on answers.
+// Framing around the device's APDUs: the network layer header (on any link)
+// and, for BACnet/IP, the BVLC header, read from requests and written on answers.
 #pragma once
 
 #include <cstddef>
@@ -24,7 +24,15 @@ struct Incoming {
     std::size_t apduLength = 0;
 };
 
-// False for anything that is not an APDU addressed to this device.
+// The network layer part of a request that arrived from `from` (a link-level
+// peer): false for anything that is not an APDU addressed to this device.
+bool ParseNpdu(const std::uint8_t* data, std::size_t length, const Peer& from, const Placement& placement,
+               Incoming& incoming);
+
+// The network layer header and the APDU of an answer.
+encoding::ByteVector BuildNpdu(const Peer& to, const Placement& placement, const encoding::ByteVector& apdu);
+
+// A BACnet/IP datagram: false for anything that is not an APDU addressed to this device.
 bool ParseFrame(const std::uint8_t* data, std::size_t length, std::uint32_t fromAddress, std::uint16_t fromPort,
                 const Placement& placement, Incoming& incoming);
 

@@ -184,8 +184,10 @@ bool ObjectDatabase::Write(ObjectId id, std::uint32_t prop, std::optional<std::u
         if (oos == object->properties.end() || oos->second.values.empty() || !oos->second.values[0].boolean)
             return error = denied, false;
     }
-    if (index && *index == kWholeArray) index.reset();
-    if (index && !target.array) return error = Fail(error_class::kProperty, error_code::kPropertyIsNotAnArray), false;
+    // A plain number from here on: 0 stands for "no index" (index 0 itself is refused below).
+    const bool indexed = index.has_value() && *index != kWholeArray;
+    const std::uint32_t element = indexed ? *index : 0;
+    if (indexed && !target.array) return error = Fail(error_class::kProperty, error_code::kPropertyIsNotAnArray), false;
 
     std::vector<Value> values;
     const bool primitives = DecodePrimitives(data, length, values);
@@ -198,10 +200,10 @@ bool ObjectDatabase::Write(ObjectId id, std::uint32_t prop, std::optional<std::u
             target.values = {encoded};
             return true;
         }
-        if (!index || *index == 0) return error = denied, false;
-        if (*index > target.values.size())
+        if (!indexed || element == 0) return error = denied, false;
+        if (element > target.values.size())
             return error = Fail(error_class::kProperty, error_code::kInvalidArrayIndex), false;
-        target.values[*index - 1] = encoded;
+        target.values[element - 1] = encoded;
         return true;
     }
     if (!primitives || values.empty()) return error = wrongType, false;
@@ -218,15 +220,15 @@ bool ObjectDatabase::Write(ObjectId id, std::uint32_t prop, std::optional<std::u
         target.values = values;
         return true;
     }
-    if (!index) {
+    if (!indexed) {
         target.values = values;
         return true;
     }
     if (values.size() != 1) return error = wrongType, false;
-    if (*index == 0) return error = denied, false;
-    if (*index > target.values.size())
+    if (element == 0) return error = denied, false;
+    if (element > target.values.size())
         return error = Fail(error_class::kProperty, error_code::kInvalidArrayIndex), false;
-    target.values[*index - 1] = values[0];
+    target.values[element - 1] = values[0];
     return true;
 }
 

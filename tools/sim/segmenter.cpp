@@ -32,9 +32,12 @@ void Segmenter::Begin(const Peer& peer, std::uint8_t invokeId, std::uint8_t serv
 void Segmenter::SendWindow(Transfer& transfer, std::uint32_t now) {
     for (std::size_t i = transfer.windowStart; i < transfer.windowEnd; ++i) {
         const bool more = i + 1 < transfer.payloads.size();
-        encoding::ByteVector apdu{static_cast<std::uint8_t>(kSegmentedComplexAck | (more ? kMoreFollows : 0)),
-                                  transfer.invokeId, static_cast<std::uint8_t>(i & 0xFF), settings_.proposedWindow,
-                                  transfer.service};
+        encoding::ByteVector apdu;
+        apdu.reserve(5 + transfer.payloads[i].size());  // the segment header, then the payload
+        for (const std::uint8_t octet : {static_cast<std::uint8_t>(kSegmentedComplexAck | (more ? kMoreFollows : 0)),
+                                         transfer.invokeId, static_cast<std::uint8_t>(i & 0xFF),
+                                         settings_.proposedWindow, transfer.service})
+            apdu.push_back(octet);
         apdu.insert(apdu.end(), transfer.payloads[i].begin(), transfer.payloads[i].end());
         send_(transfer.peer, apdu);
     }

@@ -19,6 +19,8 @@ struct SegmentSettings {
     std::uint32_t timeoutMs = 2000;
     int retries = 3;
     std::uint8_t proposedWindow = 4;
+    // The largest APDU the device sends or takes on its link.
+    std::size_t deviceMaxApdu = 1476;
 };
 
 class Segmenter {

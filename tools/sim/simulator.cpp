@@ -5,73 +5,38 @@
 #include <thread>
 
 #include "platform/clock.hpp"
-#include "platform/udp_socket.hpp"
 #include "sim/default_objects.hpp"
 #include "sim/device_core.hpp"
-#include "sim/frames.hpp"
 #include "sim/ids.hpp"
+#include "sim/mstp_transport.hpp"
 #include "sim/object_file.hpp"
+#include "sim/standard_objects.hpp"
+#include "sim/udp_transport.hpp"
 
 namespace sim {
-namespace {
-
-constexpr std::uint32_t kReceivePollMs = 20;
-constexpr std::size_t kLargestDatagram = 2048;
-
-std::string HexOf(const std::uint8_t* data, std::size_t length) {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    std::string text;
-    for (std::size_t i = 0; i < length; ++i) {
-        if (i != 0) text += ' ';
-        text += kDigits[data[i] >> 4];
-        text += kDigits[data[i] & 15];
-    }
-    return text;
-}
-
-}  // namespace
 
 struct Simulator::Impl {
     SimOptions options;
-    Placement placement;
     mutable std::mutex mutex;  // guards db and core
     ObjectDatabase db;
     std::unique_ptr<DeviceCore> core;
-    platform::SocketHandle socket = platform::kNoSocket;
+    std::unique_ptr<Transport> transport;
     std::uint16_t port = 0;
+    std::string lineName;
     std::atomic<bool> running{false};
     std::atomic<std::uint64_t> requests{0};
     std::thread thread;
     std::mutex lifecycle;
 
-    void Send(const Peer& to, const encoding::ByteVector& apdu) {
-        const encoding::ByteVector frame = BuildFrame(to, placement, apdu);
-        platform::UdpSocketSendTo(socket, to.address, to.port, frame.data(), frame.size());
-        if (options.log)
-            options.log("-> " + platform::FormatIpv4(to.address) + ":" + std::to_string(to.port) + " " +
-                        HexOf(frame.data(), frame.size()));
-    }
-
     void Run() {
-        std::vector<std::uint8_t> buffer(kLargestDatagram);
         while (running) {
-            std::uint32_t address = 0;
-            std::uint16_t fromPort = 0;
-            std::int32_t error = 0;
-            const std::int32_t n =
-                platform::UdpSocketReceive(socket, buffer.data(), buffer.size(), address, fromPort, error);
+            Incoming incoming;
+            const bool received = transport->Receive(incoming);
             std::lock_guard<std::mutex> lock(mutex);
             const std::uint32_t now = platform::TickCount();
-            if (n > 0 && static_cast<std::size_t>(n) <= buffer.size()) {
-                const auto length = static_cast<std::size_t>(n);
-                if (options.log)
-                    options.log("<- " + platform::FormatIpv4(address) + ":" + std::to_string(fromPort) + " " +
-                                HexOf(buffer.data(), length));
-                Incoming incoming;
-                if (ParseFrame(buffer.data(), length, address, fromPort, placement, incoming)) {
-                    if ((incoming.apdu[0] >> 4) == 0) ++requests;
-                    core->OnApdu(incoming.peer, incoming.apdu, incoming.apduLength, now);
-                }
+            if (received) {
+                if ((incoming.apdu[0] >> 4) == 0) ++requests;
+                core->OnApdu(incoming.peer, incoming.apdu, incoming.apduLength, now);
             }
             core->Tick(now);
         }
@@ -94,35 +59,42 @@ bool Simulator::Start(const SimOptions& options, std::string& error) {
     std::lock_guard<std::mutex> lifecycle(impl_->lifecycle);
     if (impl_->running) return error = "the simulator is already running", false;
     Impl& impl = *impl_;
-    const auto address = platform::ParseIpv4(options.bindAddress);
-    if (!address) return error = "not an IPv4 address: " + options.bindAddress, false;
     if (options.deviceInstance > 4194302) return error = "device instance out of range (0..4194302)", false;
+    const bool mstp = !options.mstpDevice.empty();
+    if (mstp && options.mstpStation > 127) return error = "MS/TP station out of range (0..127)", false;
     ObjectDatabase db;
     if (options.objectsFile.empty())
         AddDefaultObjects(db, options.deviceInstance, options.name);
     else if (!LoadObjectFile(options.objectsFile, options.deviceInstance, options.name, db, error))
         return false;
 
-    std::int32_t code = 0;
-    const platform::SocketHandle socket = platform::UdpSocketOpen(code);
-    if (socket == platform::kNoSocket) return error = "cannot open a UDP socket (error " + std::to_string(code) + ")", false;
-    if (!platform::UdpSocketBind(socket, *address, options.port, code)) {
-        platform::UdpSocketClose(socket);
-        error = "cannot bind " + options.bindAddress + ":" + std::to_string(options.port) + " (error " +
-                std::to_string(code) + ")";
-        return false;
+    const Placement placement{options.network, {options.mac}};
+    std::unique_ptr<Transport> transport;
+    SegmentSettings settings{options.segmentTimeoutMs, options.segmentRetries, options.proposedWindow};
+    impl.port = 0;
+    impl.lineName.clear();
+    if (mstp) {
+        auto line = OpenByteLine(options.mstpDevice, options.baudRate, error);
+        if (!line) return false;
+        impl.lineName = line->Name();
+        transport = std::make_unique<MstpTransport>(std::move(line), options.mstpStation, placement, options.log);
+        settings.deviceMaxApdu = kMstpMaxApdu;
+        if (Object* device = db.Find(db.DeviceId()))
+            Set(*device, property::kMaxApduLengthAccepted, Value::Unsigned(kMstpMaxApdu));
+    } else {
+        auto udp = UdpTransport::Open(options.bindAddress, options.port, placement, options.log, error);
+        if (!udp) return false;
+        impl.port = udp->Port();
+        transport = std::move(udp);
     }
-    platform::UdpSocketSetReceiveTimeout(socket, kReceivePollMs);
 
     impl.options = options;
-    impl.placement = Placement{options.network, {options.mac}};
     impl.db = std::move(db);
-    impl.socket = socket;
-    impl.port = platform::UdpSocketLocalPort(socket);
+    impl.transport = std::move(transport);
     impl.requests = 0;
-    SegmentSettings settings{options.segmentTimeoutMs, options.segmentRetries, options.proposedWindow};
     impl.core = std::make_unique<DeviceCore>(
-        impl.db, [&impl](const Peer& to, const encoding::ByteVector& apdu) { impl.Send(to, apdu); }, settings);
+        impl.db, [&impl](const Peer& to, const encoding::ByteVector& apdu) { impl.transport->Send(to, apdu); },
+        settings);
     impl.running = true;
     impl.thread = std::thread([&impl] { impl.Run(); });
     return true;
@@ -133,13 +105,19 @@ void Simulator::Stop() {
     if (!impl_->running) return;
     impl_->running = false;
     if (impl_->thread.joinable()) impl_->thread.join();
-    platform::UdpSocketClose(impl_->socket);
-    impl_->socket = platform::kNoSocket;
+    impl_->transport.reset();
 }
 
 bool Simulator::Running() const { return impl_->running; }
 
 std::uint16_t Simulator::Port() const { return impl_->port; }
+
+std::string Simulator::Where() const {
+    std::lock_guard<std::mutex> lifecycle(impl_->lifecycle);
+    return impl_->transport ? impl_->transport->Describe() : std::string();
+}
+
+std::string Simulator::LineName() const { return impl_->lineName; }
 
 std::optional<std::array<std::optional<Value>, kPriorityLevels>> Simulator::PriorityArray(
     std::uint32_t type, std::uint32_t instance) const {

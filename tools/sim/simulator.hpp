@@ -1,6 +1,7 @@
-// A simulated BACnet/IP device on a UDP socket of its own, answering from a
-// thread: Who-Is, ReadProperty, ReadPropertyMultiple and WriteProperty, with
-// segmented answers for clients that accept them.
+// A simulated BACnet device on a UDP socket (BACnet/IP) or a serial line
+// (MS/TP) of its own, answering from a thread: Who-Is, ReadProperty,
+// ReadPropertyMultiple and WriteProperty, with segmented answers for clients
+// that accept them.
 #pragma once
 
 #include <array>
@@ -26,6 +27,11 @@ struct SimOptions {
     // behind a router, as station `mac` on this network.
     std::uint16_t network = 0;
     std::uint8_t mac = 1;
+    // Non-empty: MS/TP on this serial device instead of BACnet/IP, or "pty"
+    // for a pseudo-terminal whose other end clients open (see LineName).
+    std::string mstpDevice;
+    std::uint32_t baudRate = 38400;
+    std::uint8_t mstpStation = 2;  // the device's own MS/TP station
     // Segmented answers: time-out before a window is sent again, how often,
     // and the window size the device proposes.
     std::uint32_t segmentTimeoutMs = 2000;
@@ -49,6 +55,11 @@ public:
     void Stop();
     bool Running() const;
     std::uint16_t Port() const;
+    // Where clients reach the device: "127.0.0.2:47808" or "MS/TP station 2 on /dev/pts/3".
+    std::string Where() const;
+    // The serial device that clients open on MS/TP (the pseudo-terminal's
+    // name for "pty"); empty on BACnet/IP.
+    std::string LineName() const;
 
     // What the objects hold now; nullopt for an unknown object (or property).
     std::optional<std::array<std::optional<Value>, kPriorityLevels>> PriorityArray(std::uint32_t type,

@@ -16,7 +16,7 @@ const char* const kUsage =
     "  read STATION ADDRESS...      read tags once and print value, quality, time stamp and status\n"
     "  write STATION ADDRESS VALUE  write one tag and print the outcome\n"
     "  poll --tags FILE             scan a tag list (CSV: name,station,address) repeatedly\n"
-    "  sim                          run a simulated BACnet/IP device\n"
+    "  sim                          run a simulated BACnet/IP or MS/TP device\n"
     "  demo                         start a simulated device on loopback, read and write through the driver\n"
     "\n"
     "STATION: 192.168.0.10 | NETWORK:DEVICE | IP:NETWORK:DEVICE[:MAC]    (MS/TP: the station number)\n"
@@ -48,7 +48,10 @@ const Command kCommands[] = {
      "FILE: one tag a line, name,station,address; lines starting with # are comments.\n"},
     {"sim",
      "usage: vorne sim [--bind ADDR] [--port N] [--device N] [--objects FILE]\n"
+     "       vorne sim --mstp DEVICE|pty [--baud N] [--station N] [--device N] [--objects FILE]\n"
      "Runs a simulated BACnet/IP device until Ctrl-C (default 127.0.0.2:47808, device 1234).\n"
+     "With --mstp it is MS/TP station N (default 2) on the serial DEVICE instead; \"pty\" makes\n"
+     "a pseudo-terminal and prints the name that the driver's --mstp then opens.\n"
      "--objects loads the object set from FILE (see tools/sim/README.md).\n"},
     {"demo",
      "usage: vorne demo [--port N] [--log FILE]\n"

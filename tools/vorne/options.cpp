@@ -36,7 +36,7 @@ const char* const kCommonOptionsHelp =
     "  --broadcast ADDR  address that Who-Is broadcasts go to\n"
     "  --mstp DEVICE     use MS/TP on the serial DEVICE instead of BACnet/IP\n"
     "  --baud N          MS/TP baud rate (default 38400)\n"
-    "  --station N       the driver's own MS/TP station (default 1)\n"
+    "  --station N       the driver's own MS/TP station (default 1; for sim, the device's, default 2)\n"
     "  --driver PATH     the driver library to load (default: next to vorne, or $VORNE_DRIVER)\n"
     "  --help            this text\n";
 
@@ -84,6 +84,7 @@ bool ParseOptions(int argc, char** argv, int first, CommonOptions& options, std:
         } else if (arg == "--station") {
             if (!value(text)) return false;
             options.host.mstpStation = text;
+            options.stationGiven = true;
         } else if (arg == "--driver") {
             if (!value(text)) return false;
             options.driverPath = text;

@@ -23,6 +23,7 @@ struct CommonOptions {
     // sim
     std::string objectsFile;
     std::uint32_t deviceInstance = 1234;
+    bool stationGiven = false;  // --station was on the command line
     std::vector<std::string> positional;
 };
 

@@ -96,14 +96,24 @@ int RunSim(const CommonOptions& options) {
     simOptions.port = static_cast<std::uint16_t>(options.host.udpPort);
     simOptions.deviceInstance = options.deviceInstance;
     simOptions.objectsFile = options.objectsFile;
+    simOptions.mstpDevice = options.host.mstpDevice;
+    simOptions.baudRate = options.host.baudRate;
+    if (options.stationGiven) {
+        char* end = nullptr;
+        const long station = std::strtol(options.host.mstpStation.c_str(), &end, 10);
+        if (end == options.host.mstpStation.c_str() || *end != '\0' || station < 0 || station > 127) {
+            std::fprintf(stderr, "vorne sim: --station needs an MS/TP station 0..127\n");
+            return kExitUsage;
+        }
+        simOptions.mstpStation = static_cast<std::uint8_t>(station);
+    }
     sim::Simulator simulator;
     std::string error;
     if (!simulator.Start(simOptions, error)) {
         std::fprintf(stderr, "vorne sim: %s\n", error.c_str());
         return kExitFailed;
     }
-    std::printf("simulated device %u on %s:%u (Ctrl-C stops)\n", simOptions.deviceInstance,
-                simOptions.bindAddress.c_str(), simOptions.port);
+    std::printf("simulated device %u on %s (Ctrl-C stops)\n", simOptions.deviceInstance, simulator.Where().c_str());
     std::fflush(stdout);
     std::signal(SIGINT, [](int) { g_stopSim = true; });
     std::signal(SIGTERM, [](int) { g_stopSim = true; });
