@@ -83,7 +83,7 @@ void DeviceCore::OnConfirmedRequest(const Peer& from, const std::uint8_t* apdu, 
         send_(from, whole);
         return;
     }
-    if ((apdu[0] & kSegmentedResponseAccepted) == 0) {
+    if ((apdu[0] & kSegmentedResponseAccepted) == 0 || !segmentsAnswers_) {
         send_(from, MakeAbort(invokeId, abort_reason::kSegmentationNotSupported));
         return;
     }

@@ -21,7 +21,11 @@ std::size_t MaxSegmentsFromCode(std::uint8_t code);
 class DeviceCore {
 public:
     DeviceCore(ObjectDatabase& db, Segmenter::Send send, SegmentSettings settings)
-        : db_(db), send_(send), segmenter_(send, settings), maxApdu_(settings.deviceMaxApdu) {}
+        : db_(db),
+          send_(send),
+          segmenter_(send, settings),
+          maxApdu_(settings.deviceMaxApdu),
+          segmentsAnswers_(settings.segmentsAnswers) {}
 
     void OnApdu(const Peer& from, const std::uint8_t* apdu, std::size_t length, std::uint32_t now);
     void Tick(std::uint32_t now) { segmenter_.Tick(now); }
@@ -34,6 +38,7 @@ private:
     Segmenter::Send send_;
     Segmenter segmenter_;
     std::size_t maxApdu_;
+    bool segmentsAnswers_;
 };
 
 }  // namespace sim

@@ -99,6 +99,7 @@ inline constexpr std::uint32_t kServices = 5;
 namespace error_code {
 inline constexpr std::uint32_t kOther = 0;
 inline constexpr std::uint32_t kInvalidDataType = 9;
+inline constexpr std::uint32_t kReadAccessDenied = 27;
 inline constexpr std::uint32_t kUnknownObject = 31;
 inline constexpr std::uint32_t kUnknownProperty = 32;
 inline constexpr std::uint32_t kValueOutOfRange = 37;

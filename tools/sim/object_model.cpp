@@ -137,6 +137,7 @@ bool ObjectDatabase::Read(ObjectId id, std::uint32_t prop, std::optional<std::ui
                           encoding::ByteVector& out, AccessError& error) const {
     const Object* object = Find(id);
     if (object == nullptr) return error = Fail(error_class::kObject, error_code::kUnknownObject), false;
+    if (object->unreadable) return error = Fail(error_class::kProperty, error_code::kReadAccessDenied), false;
     const std::optional<Property> resolved = Resolve(*object, prop);
     if (!resolved) return error = Fail(error_class::kProperty, error_code::kUnknownProperty), false;
     if (index && *index != kWholeArray) {

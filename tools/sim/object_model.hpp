@@ -34,6 +34,7 @@ struct Object {
     std::map<std::uint32_t, Property> properties;
     bool commandable = false;
     std::array<std::optional<Value>, kPriorityLevels> priorityArray;
+    bool unreadable = false;  // every read answers read-access-denied
 };
 
 struct AccessError {

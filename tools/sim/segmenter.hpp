@@ -21,6 +21,8 @@ struct SegmentSettings {
     std::uint8_t proposedWindow = 4;
     // The largest APDU the device sends or takes on its link.
     std::size_t deviceMaxApdu = 1476;
+    // false: the device never segments; long answers get Abort segmentation-not-supported.
+    bool segmentsAnswers = true;
 };
 
 class Segmenter {

@@ -14,6 +14,11 @@
 #include "sim/udp_transport.hpp"
 
 namespace sim {
+namespace {
+
+constexpr std::uint32_t kNoSegmentation = 3;
+
+}  // namespace
 
 struct Simulator::Impl {
     SimOptions options;
@@ -68,9 +73,19 @@ bool Simulator::Start(const SimOptions& options, std::string& error) {
     else if (!LoadObjectFile(options.objectsFile, options.deviceInstance, options.name, db, error))
         return false;
 
+    if (!options.segmentation)
+        if (Object* device = db.Find(db.DeviceId()))
+            device->properties[property::kSegmentationSupported] = Property{{Value::Enumerated(kNoSegmentation)}, false};
+    for (const ObjectId& id : options.unreadableObjects) {
+        Object* object = db.Find(id);
+        if (object == nullptr) return error = "no such object to make unreadable", false;
+        object->unreadable = true;
+    }
+
     const Placement placement{options.network, {options.mac}};
     std::unique_ptr<Transport> transport;
     SegmentSettings settings{options.segmentTimeoutMs, options.segmentRetries, options.proposedWindow};
+    settings.segmentsAnswers = options.segmentation;
     impl.port = 0;
     impl.lineName.clear();
     if (mstp) {

@@ -37,6 +37,10 @@ struct SimOptions {
     std::uint32_t segmentTimeoutMs = 2000;
     int segmentRetries = 3;
     std::uint8_t proposedWindow = 4;
+    // false: a device without segmentation (segmentation-supported no-segmentation).
+    bool segmentation = true;
+    // Objects that answer every read with read-access-denied.
+    std::vector<ObjectId> unreadableObjects;
     // Called from the device's thread with one line per request and answer; may be empty.
     std::function<void(const std::string&)> log;
 };

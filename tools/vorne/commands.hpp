@@ -15,6 +15,8 @@ int RunWrite(const CommonOptions& options, const char* argv0);
 int RunPoll(const CommonOptions& options, const char* argv0);
 int RunSim(const CommonOptions& options);
 int RunDemo(const CommonOptions& options, const char* argv0);
+int RunDiscover(const CommonOptions& options);
+int RunBrowse(const CommonOptions& options, const char* argv0);
 
 // Loads and opens the driver; prints why not on standard error.
 bool OpenDriver(DriverHost& driver, const CommonOptions& options);

@@ -16,6 +16,8 @@ const char* const kUsage =
     "  read STATION ADDRESS...      read tags once and print value, quality, time stamp and status\n"
     "  write STATION ADDRESS VALUE  write one tag and print the outcome\n"
     "  poll --tags FILE             scan a tag list (CSV: name,station,address) repeatedly\n"
+    "  discover                     find the devices on the network (Who-Is) and show their names\n"
+    "  browse STATION               read a device's objects and write a tag list for poll\n"
     "  sim                          run a simulated BACnet/IP or MS/TP device\n"
     "  demo                         start a simulated device on loopback, read and write through the driver\n"
     "\n"
@@ -43,16 +45,36 @@ const Command kCommands[] = {
      "VALUE TEXT writes Null, which relinquishes that priority. Exit status 0 when the device acknowledged.\n"},
     {"poll",
      "usage: vorne poll [options] --tags FILE [--interval MS] [--count N] [--json]\n"
-     "Scans the tag list repeatedly, one read group per station and object type. A live table on a\n"
-     "terminal, plain lines when piped, JSON lines with --json. Ctrl-C stops.\n"
-     "FILE: one tag a line, name,station,address; lines starting with # are comments.\n"},
+     "Scans the tag list repeatedly, one read group per station and object type (24 tags at most\n"
+     "each). A live table on a terminal, plain lines when piped, JSON lines with --json. Ctrl-C stops.\n"
+     "FILE: one tag a line, name,station,address; further columns, a header line naming the first\n"
+     "three (as `vorne browse` writes) and lines starting with # are ignored.\n"},
+    {"discover",
+     "usage: vorne discover [--timeout MS] [--range LOW-HIGH] [--broadcast ADDR[,ADDR...]] [--json]\n"
+     "Sends Who-Is (for device instances LOW..HIGH with --range) to each broadcast address (default\n"
+     "255.255.255.255), collects the I-Ams for --timeout MS (default 3000), then reads each device's\n"
+     "object-name, vendor-name and model-name. One row per device: instance, the station text for\n"
+     "read, browse and poll, network and MAC, max APDU, segmentation, vendor ID, names.\n"
+     "Exit status 0 when at least one device answered.\n"},
+    {"browse",
+     "usage: vorne browse [options] STATION [--out FILE] [--json]\n"
+     "Reads the device's object list through the driver (element by element when the device does not\n"
+     "segment and the list is long), then every object's name, present value, units or state texts and\n"
+     "priority array, one read group per object type. Writes a tag list (CSV with a header line:\n"
+     "name,station,address, then object, object_name, value, units, commandable, which poll ignores)\n"
+     "to FILE or standard output; --json prints one JSON object per object instead. Objects that fail\n"
+     "are listed with their error and left out. Progress goes to standard error; Ctrl-C writes what\n"
+     "was read so far. Exit status 0 when the whole list was browsed.\n"},
     {"sim",
-     "usage: vorne sim [--bind ADDR] [--port N] [--device N] [--objects FILE]\n"
+     "usage: vorne sim [--bind ADDR] [--port N] [--device N] [--objects FILE] [--name TEXT]\n"
+     "                 [--network N --mac N] [--no-segmentation] [--unreadable TYPE:INSTANCE,...]\n"
      "       vorne sim --mstp DEVICE|pty [--baud N] [--station N] [--device N] [--objects FILE]\n"
      "Runs a simulated BACnet/IP device until Ctrl-C (default 127.0.0.2:47808, device 1234).\n"
      "With --mstp it is MS/TP station N (default 2) on the serial DEVICE instead; \"pty\" makes\n"
      "a pseudo-terminal and prints the name that the driver's --mstp then opens.\n"
-     "--objects loads the object set from FILE (see tools/sim/README.md).\n"},
+     "--objects loads the object set from FILE (see tools/sim/README.md). --network places the device\n"
+     "behind a router as station --mac on that network; --no-segmentation makes it a device that never\n"
+     "segments; --unreadable objects answer every read with read-access-denied.\n"},
     {"demo",
      "usage: vorne demo [--port N] [--log FILE]\n"
      "Starts a simulated device on 127.0.0.2, runs the driver on 127.0.0.1 and reads, writes and\n"
@@ -89,5 +111,7 @@ int main(int argc, char** argv) {
     if (command == "write") return RunWrite(options, argv[0]);
     if (command == "poll") return RunPoll(options, argv[0]);
     if (command == "sim") return RunSim(options);
+    if (command == "discover") return RunDiscover(options);
+    if (command == "browse") return RunBrowse(options, argv[0]);
     return RunDemo(options, argv[0]);
 }

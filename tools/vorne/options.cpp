@@ -16,6 +16,20 @@ bool ReadNumber(const char* text, std::int64_t low, std::int64_t high, std::int6
     return true;
 }
 
+// LOW-HIGH, both device instances, LOW <= HIGH.
+bool ReadRange(const char* text, std::int64_t& low, std::int64_t& high) {
+    const std::string range = text;
+    const auto dash = range.find('-');
+    if (dash == std::string::npos) return false;
+    std::int64_t a = 0, b = 0;
+    if (!ReadNumber(range.substr(0, dash).c_str(), 0, 4194303, a) ||
+        !ReadNumber(range.substr(dash + 1).c_str(), 0, 4194303, b) || a > b)
+        return false;
+    low = a;
+    high = b;
+    return true;
+}
+
 void SetEnvironment(const char* name, const std::string& value) {
     if (value.empty()) return;
 #ifdef _WIN32
@@ -100,6 +114,26 @@ bool ParseOptions(int argc, char** argv, int first, CommonOptions& options, std:
         } else if (arg == "--device") {
             if (!value(text) || !ReadNumber(text, 0, 4194302, number)) return error = "--device needs 0..4194302", false;
             options.deviceInstance = static_cast<std::uint32_t>(number);
+        } else if (arg == "--range") {
+            if (!value(text) || !ReadRange(text, options.rangeLow, options.rangeHigh))
+                return error = "--range needs LOW-HIGH, two device instances", false;
+        } else if (arg == "--out") {
+            if (!value(text)) return false;
+            options.outFile = text;
+        } else if (arg == "--name") {
+            if (!value(text)) return false;
+            options.simName = text;
+        } else if (arg == "--network") {
+            if (!value(text) || !ReadNumber(text, 0, 65534, number)) return error = "--network needs 0..65534", false;
+            options.simNetwork = static_cast<std::uint16_t>(number);
+        } else if (arg == "--mac") {
+            if (!value(text) || !ReadNumber(text, 0, 255, number)) return error = "--mac needs 0..255", false;
+            options.simMac = static_cast<std::uint8_t>(number);
+        } else if (arg == "--no-segmentation") {
+            options.simNoSegmentation = true;
+        } else if (arg == "--unreadable") {
+            if (!value(text)) return false;
+            options.simUnreadable = text;
         } else if (arg.size() > 1 && arg[0] == '-' && !(arg[1] >= '0' && arg[1] <= '9')) {
             error = "unknown option " + std::string(arg);
             return false;

@@ -25,6 +25,16 @@ struct CommonOptions {
     std::uint32_t deviceInstance = 1234;
     bool stationGiven = false;  // --station was on the command line
     std::vector<std::string> positional;
+    // discover and browse
+    std::int64_t rangeLow = -1;  // --range LOW-HIGH; -1: every device
+    std::int64_t rangeHigh = -1;
+    std::string outFile;
+    // sim: a device behind a router, without segmentation, with unreadable objects
+    std::string simName;
+    std::uint16_t simNetwork = 0;
+    std::uint8_t simMac = 1;
+    bool simNoSegmentation = false;
+    std::string simUnreadable;  // TYPE:INSTANCE,...
 };
 
 // Parses argv[first..]; false with a message on a bad option.

@@ -1,6 +1,7 @@
 // `vorne poll`: a tag list scanned repeatedly, grouped as a host groups tags
-// (one read group per station and object type).
+// (one read group per station and object type, 24 tags at most each).
 #include <atomic>
+#include <cctype>
 #include <csignal>
 #include <cstdio>
 #include <fstream>
@@ -27,6 +28,10 @@ namespace {
 
 std::atomic<bool> g_stop{false};
 
+// A group's answer must fit one APDU for a device that does not segment, even
+// on MS/TP (480 octets): a present value takes about 16 octets of it.
+constexpr std::size_t kMostTagsPerGroup = 24;
+
 struct Tag {
     std::string name;
     std::string station;
@@ -51,7 +56,17 @@ std::string Field(std::string text) {
     return text;
 }
 
-// name,station,address per line; blank lines and lines starting with # are skipped.
+bool IsHeader(const std::string& name, const std::string& station, const std::string& address) {
+    auto lower = [](std::string text) {
+        for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        return text;
+    };
+    return lower(name) == "name" && lower(station) == "station" && lower(address) == "address";
+}
+
+// name,station,address per line; further columns (what `vorne browse` adds
+// for people) are ignored, as is a header line. Blank lines and lines
+// starting with # are skipped.
 bool LoadTags(const std::string& path, std::vector<Tag>& tags, std::string& error) {
     std::ifstream file(path);
     if (!file) {
@@ -63,10 +78,11 @@ bool LoadTags(const std::string& path, std::vector<Tag>& tags, std::string& erro
         if (Field(line).empty() || Field(line)[0] == '#') continue;
         std::stringstream row(line);
         std::string name, station, address;
-        if (!std::getline(row, name, ',') || !std::getline(row, station, ',') || !std::getline(row, address)) {
+        if (!std::getline(row, name, ',') || !std::getline(row, station, ',') || !std::getline(row, address, ',')) {
             error = path + ":" + std::to_string(number) + ": expected name,station,address";
             return false;
         }
+        if (IsHeader(Field(name), Field(station), Field(address))) continue;
         tags.push_back({Field(name), Field(station), Field(address), {}});
     }
     if (tags.empty()) error = "the tag list " + path + " holds no tags";
@@ -134,6 +150,10 @@ int RunPoll(const CommonOptions& options, const char* argv0) {
     for (std::size_t i = 0; i < tags.size(); ++i) {
         const auto key = std::make_pair(tags[i].station, ObjectTypeOf(tags[i].address));
         auto [it, inserted] = groupIndex.emplace(key, groups.size());
+        if (!inserted && groups[it->second].tags.size() == kMostTagsPerGroup) {
+            it->second = groups.size();  // full: the type's next tags start a new group
+            inserted = true;
+        }
         if (inserted) groups.push_back(Group{tags[i].station, {}, 0, 0, 0});
         groups[it->second].tags.push_back(i);
     }

@@ -10,6 +10,7 @@
 #include "platform/utf.hpp"
 #include "tools/sim/simulator.hpp"
 #include "tools/vorne/commands.hpp"
+#include "tools/vorne/sim_options.hpp"
 #include "tools/vorne/value_text.hpp"
 
 namespace vorne_tool {
@@ -109,6 +110,10 @@ int RunSim(const CommonOptions& options) {
     }
     sim::Simulator simulator;
     std::string error;
+    if (!ApplySiteOptions(options, simOptions, error)) {
+        std::fprintf(stderr, "vorne sim: %s\n", error.c_str());
+        return kExitUsage;
+    }
     if (!simulator.Start(simOptions, error)) {
         std::fprintf(stderr, "vorne sim: %s\n", error.c_str());
         return kExitFailed;
