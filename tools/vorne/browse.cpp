@@ -274,7 +274,7 @@ bool Browser::ReadObjectList() {
         if (attempt(byNetwork, "segmented answer")) return true;
     }
     if (attempt(station_, namedByNetwork && segments ? "segmented answer" : "one answer")) return true;
-    std::fprintf(stderr, "the object list does not come in one answer; reading it element by element\n");
+    std::fprintf(stderr, "the object list did not come whole through the driver; reading it element by element\n");
     return ReadObjectListByIndex();
 }
 
