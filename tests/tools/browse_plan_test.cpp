@@ -43,6 +43,7 @@ TEST(TagListFile, HeaderThenOneQuotedLinePerReadObject) {
     objects[2] = {{3, 1}, "Pump", "1", "Stopped|Running", false, {}, {}};
     std::FILE* file = std::tmpfile();
     ASSERT_NE(file, nullptr);
+    NameTags(objects);
     WriteTagList(file, "10.0.0.1:5:77:0A", objects);
     std::rewind(file);
     std::string text(4096, '\0');

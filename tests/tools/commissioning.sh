@@ -125,6 +125,10 @@ errors)
     grep -q ",AV:8:PRESENT-VALUE," "$work/tags.csv" || fail "the object after the failed one is missing"
     [ "$(tag_lines "$work/tags.csv")" -eq 315 ] || fail "expected 315 tags"
     poll_all_good "$work/tags.csv" 315
+    "$vorne" browse 127.0.0.6 "${driver[@]}" --json --log "$work/json.log" 2>/dev/null >"$work/objects.json"
+    grep -q '^{"object":"AV:7",.*"error":"OBJECT-NAME: 19 ' "$work/objects.json" || fail "--json lacks the failed object"
+    grep -q '^{"object":"AV:8","name":"Analog value 8","tag":"Analog_value_8",' "$work/objects.json" ||
+        fail "--json lacks a good object with its tag"
     status=0
     "$vorne" browse 127.0.0.9:0:77 "${driver[@]}" --log "$work/absent.log" >/dev/null 2>"$work/absent.err" || status=$?
     cat "$work/absent.err"

@@ -431,6 +431,7 @@ int Browser::Finish(int exitCode, const std::string& message) {
         std::fprintf(stderr, "not tagged (no present value, or a type addresses cannot name): %zu object%s: %s%s\n",
                      skipped_.size(), skipped_.size() == 1 ? "" : "s", names.c_str(), skipped_.size() > 12 ? " ..." : "");
     }
+    NameTags(read);
     std::FILE* out = stdout;
     if (!options_.outFile.empty()) {
         out = std::fopen(options_.outFile.c_str(), "w");

@@ -99,12 +99,16 @@ std::string TagNamer::Name(const std::string& objectName, const ObjectRef& ref) 
     return name;
 }
 
-void WriteTagList(std::FILE* out, const std::string& station, std::vector<BrowsedObject>& objects) {
-    std::fprintf(out, "name,station,address,object,object_name,value,units,commandable\n");
+void NameTags(std::vector<BrowsedObject>& objects) {
     TagNamer namer;
-    for (BrowsedObject& object : objects) {
+    for (BrowsedObject& object : objects)
+        if (object.error.empty()) object.tag = namer.Name(object.objectName, object.ref);
+}
+
+void WriteTagList(std::FILE* out, const std::string& station, const std::vector<BrowsedObject>& objects) {
+    std::fprintf(out, "name,station,address,object,object_name,value,units,commandable\n");
+    for (const BrowsedObject& object : objects) {
         if (!object.error.empty()) continue;
-        object.tag = namer.Name(object.objectName, object.ref);
         const std::string address = TypeAlias(object.ref.type) + ":" + std::to_string(object.ref.instance) +
                                     ":PRESENT-VALUE";
         std::fprintf(out, "%s,%s,%s,%s,%s,%s,%s,%s\n", object.tag.c_str(), CsvField(station).c_str(), address.c_str(),

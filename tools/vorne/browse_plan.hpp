@@ -59,8 +59,11 @@ private:
     std::set<std::string> used_;  // lower case
 };
 
+// Gives every object that was read its tag name, in list order.
+void NameTags(std::vector<BrowsedObject>& objects);
+
 // Header line, then one line per object that was read:
 // name,station,address,object,object_name,value,units,commandable.
-void WriteTagList(std::FILE* out, const std::string& station, std::vector<BrowsedObject>& objects);
+void WriteTagList(std::FILE* out, const std::string& station, const std::vector<BrowsedObject>& objects);
 
 }  // namespace vorne_tool
