@@ -29,6 +29,8 @@ int RunRead(const CommonOptions& options, const char* argv0) {
     DriverHost driver(options.driverPath.empty() ? DefaultLibraryPath(argv0) : options.driverPath);
     if (!OpenDriver(driver, options)) return kExitFailed;
     const std::u16string station = platform::Utf8ToUtf16(options.positional[0]);
+    // As a host registers each group's station: that binds an IP:NETWORK:DEVICE station at once.
+    driver.AddGroup(1, station);
     std::vector<std::u16string> addresses;
     for (std::size_t i = 1; i < options.positional.size(); ++i)
         addresses.push_back(platform::Utf8ToUtf16(options.positional[i]));
@@ -73,6 +75,7 @@ int RunWrite(const CommonOptions& options, const char* argv0) {
     DriverHost driver(options.driverPath.empty() ? DefaultLibraryPath(argv0) : options.driverPath);
     if (!OpenDriver(driver, options)) return kExitFailed;
     const std::u16string station = platform::Utf8ToUtf16(options.positional[0]);
+    driver.AddGroup(1, station);
     const std::u16string address = platform::Utf8ToUtf16(options.positional[1]);
     const std::u16string value = platform::Utf8ToUtf16(options.positional[2]);
     std::int32_t status = driver.Write(station, address, value);
