@@ -1,13 +1,14 @@
 // One property coder's Decode of wire bytes (the value behind its opening
 // tag), closed by tag 3 as in a ReadProperty acknowledgement and by tag 4 as
 // in a ReadPropertyMultiple one; the text read back, then encoded again, as a
-// host writing back what it read. Built once per coder: VORNE_FUZZ_PROPERTY
-// and VORNE_FUZZ_OBJECT_TYPE name a property that the coder serves.
+// host writing back what it read. Built once per coder: coder_choice.hpp
+// names a property that the coder serves.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 
+#include "coder_choice.hpp"
 #include "coders/property_coder.hpp"
 #include "fuzz_support.hpp"
 
@@ -19,10 +20,10 @@ coders::IPropertyCoder* g_coder = nullptr;
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     fuzzing::QuietDriverWithTables();
-    g_coder = coders::GetPropertyCoder(VORNE_FUZZ_PROPERTY, VORNE_FUZZ_OBJECT_TYPE);
+    g_coder = coders::GetPropertyCoder(fuzzing::kCoderProperty, fuzzing::kCoderObjectType);
     if (g_coder == nullptr) {
-        std::fprintf(stderr, "no coder for property %d of object type %d\n", VORNE_FUZZ_PROPERTY,
-                     VORNE_FUZZ_OBJECT_TYPE);
+        std::fprintf(stderr, "no coder for property %d of object type %d\n", fuzzing::kCoderProperty,
+                     fuzzing::kCoderObjectType);
         std::abort();
     }
     return 0;

@@ -1,6 +1,6 @@
 // One property coder's Encode of a host text, as a write of that property.
-// Built once per coder: VORNE_FUZZ_PROPERTY and VORNE_FUZZ_OBJECT_TYPE name
-// a property that the coder serves. Input: the text, see TextFromBytes in
+// Built once per coder: coder_choice.hpp names a property
+// that the coder serves. Input: the text, see TextFromBytes in
 // fuzz_support.hpp.
 #include <cstddef>
 #include <cstdint>
@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "coder_choice.hpp"
 #include "coders/property_coder.hpp"
 #include "fuzz_support.hpp"
 
@@ -19,10 +20,10 @@ coders::IPropertyCoder* g_coder = nullptr;
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     fuzzing::QuietDriverWithTables();
-    g_coder = coders::GetPropertyCoder(VORNE_FUZZ_PROPERTY, VORNE_FUZZ_OBJECT_TYPE);
+    g_coder = coders::GetPropertyCoder(fuzzing::kCoderProperty, fuzzing::kCoderObjectType);
     if (g_coder == nullptr) {
-        std::fprintf(stderr, "no coder for property %d of object type %d\n", VORNE_FUZZ_PROPERTY,
-                     VORNE_FUZZ_OBJECT_TYPE);
+        std::fprintf(stderr, "no coder for property %d of object type %d\n", fuzzing::kCoderProperty,
+                     fuzzing::kCoderObjectType);
         std::abort();
     }
     return 0;
