@@ -75,9 +75,18 @@ private:
     std::int32_t count_ = 0;
 };
 
+// A triple's line in the scan that asked for it last.
+struct RequestLine {
+    std::int32_t line = 0;
+    std::uint32_t scan = 0;
+};
+
 struct ReadCycle {
     std::map<std::int32_t, std::u16string> groups;
-    std::unordered_map<Triple, std::int32_t, TripleHash> requests;  // -> line index; kept for the life of the driver
+    std::unordered_map<Triple, RequestLine, TripleHash> requests;  // kept for the life of the driver
+    // Numbers the scans, so that a late answer to an earlier scan (its invoke
+    // ID in use again) is not filed under a line of the running one.
+    std::uint32_t scan = 0;
     ScanResults results;
     std::map<std::int32_t, std::int32_t> statuses;  // invoke ID -> host status
     APDUServices::ObjectPropertyMap properties;  // the request being built; its lists keep their room
@@ -187,13 +196,14 @@ std::int32_t ReadGroupStart(const char16_t* header, const char16_t* firstAddress
     }
 
     auto& requests = Cycle().requests;
+    const std::uint32_t scan = ++Cycle().scan;
     if (itemCount == 1) {
         const ResolvedItem item = ResolveParsedItem(0);
         APDUServices::ReadProperty request(APDUServices::AllocateInvokeId());
         result = request.SendReadPropertyRequest(address, npdu, item.objectType, item.instance, item.property);
         SetStatus(status, result);
         if (result != 0) return 0;
-        requests[{item.objectType, item.instance, item.property}] = 0;
+        requests[{item.objectType, item.instance, item.property}] = {0, scan};
     } else if (itemCount > 1) {
         // The lists of the last request keep their room; objects not in this one go.
         APDUServices::ObjectPropertyMap& properties = Cycle().properties;
@@ -201,7 +211,7 @@ std::int32_t ReadGroupStart(const char16_t* header, const char16_t* firstAddress
         for (std::int32_t i = 0; i < itemCount; ++i) {
             const ResolvedItem item = ResolveParsedItem(i);
             properties[{item.objectType, item.instance}].push_back(static_cast<std::uint32_t>(item.property));
-            requests[{item.objectType, item.instance, item.property}] = i;
+            requests[{item.objectType, item.instance, item.property}] = {i, scan};
         }
         std::erase_if(properties, [](const auto& entry) { return entry.second.empty(); });
         APDUServices::ReadPropertyMultiple request(APDUServices::AllocateInvokeId());
@@ -269,11 +279,11 @@ std::int32_t ReadGroupFinish(HostValue* values, std::int32_t itemCount, std::int
 void OnPropertyValue(std::uint8_t, std::int32_t objectType, std::int32_t instance, std::int32_t property,
                      const HostValue& value) {
     const auto found = Cycle().requests.find({objectType, instance, property});
-    if (found == Cycle().requests.end()) {
+    if (found == Cycle().requests.end() || found->second.scan != Cycle().scan) {
         platform::TraceWarning(u"Packet does not belong to us. Packet Discarted!");
         return;
     }
-    Cycle().results.Store(found->second, value);
+    Cycle().results.Store(found->second.line, value);
 }
 
 void OnReadError(std::uint8_t invokeId, std::uint32_t errorClass, std::uint32_t errorCode) {

@@ -1,5 +1,6 @@
 #include "faults/device_behind_relay.hpp"
 
+#include <cstring>
 #include <string>
 
 #include "encoding/host_value.hpp"
@@ -24,6 +25,19 @@ std::vector<std::u16string> PresentValues(const std::vector<std::uint32_t>& inst
 }
 
 double ExpectedValue(std::uint32_t instance) { return instance * 0.5; }
+
+std::vector<std::uint8_t> ReadPropertyAckFrame(std::uint8_t invokeId, std::uint32_t instance, float value) {
+    std::uint32_t bits = 0;
+    std::memcpy(&bits, &value, sizeof bits);
+    const std::uint32_t object = (2u << 22) | instance;
+    std::vector<std::uint8_t> frame = {0x81, 0x0A, 0, 0, 0x01, 0x00, 0x30, invokeId, 0x0C, 0x0C};
+    for (int shift = 24; shift >= 0; shift -= 8) frame.push_back(static_cast<std::uint8_t>(object >> shift));
+    frame.insert(frame.end(), {0x19, 0x55, 0x3E, 0x44});
+    for (int shift = 24; shift >= 0; shift -= 8) frame.push_back(static_cast<std::uint8_t>(bits >> shift));
+    frame.push_back(0x3F);
+    frame[3] = static_cast<std::uint8_t>(frame.size());
+    return frame;
+}
 
 void DeviceBehindRelay::SetUp() {
     testing_support::SetEnvironment("VORNE_BIND", "127.0.0.1");

@@ -33,6 +33,8 @@ struct Scan {
 // "AV:n:PRESENT-VALUE" for each n.
 std::vector<std::u16string> PresentValues(const std::vector<std::uint32_t>& instances);
 double ExpectedValue(std::uint32_t instance);
+// A BACnet/IP frame with a ReadProperty-ACK for AV:instance present-value.
+std::vector<std::uint8_t> ReadPropertyAckFrame(std::uint8_t invokeId, std::uint32_t instance, float value);
 
 class DeviceBehindRelay : public ::testing::Test {
 protected:

@@ -25,18 +25,8 @@ constexpr std::int32_t kNoAnswer = -15;
 constexpr std::uint32_t kEndMarginMs = 400;
 const std::vector<std::uint32_t> kGroup = {2, 3, 4};
 
-// A ReadProperty-ACK for AV:instance present-value with that invoke ID.
 Bytes AnswerFrame(std::uint8_t invokeId, std::uint32_t instance, float value) {
-    std::uint32_t bits = 0;
-    std::memcpy(&bits, &value, sizeof bits);
-    const std::uint32_t object = (2u << 22) | instance;
-    Bytes frame = {0x81, 0x0A, 0, 0, 0x01, 0x00, 0x30, invokeId, 0x0C, 0x0C,
-                   static_cast<std::uint8_t>(object >> 24), static_cast<std::uint8_t>(object >> 16),
-                   static_cast<std::uint8_t>(object >> 8), static_cast<std::uint8_t>(object), 0x19, 0x55, 0x3E, 0x44,
-                   static_cast<std::uint8_t>(bits >> 24), static_cast<std::uint8_t>(bits >> 16),
-                   static_cast<std::uint8_t>(bits >> 8), static_cast<std::uint8_t>(bits), 0x3F};
-    frame[3] = static_cast<std::uint8_t>(frame.size());
-    return frame;
+    return ReadPropertyAckFrame(invokeId, instance, value);
 }
 
 class FloodAndGarbageTest : public DeviceBehindRelay {

@@ -89,7 +89,7 @@ public:
     void Round(Tally& tally) {
         for (unsigned n = 2; n < 12; ++n) group_.push_back("AV:" + std::to_string(n) + ":PRESENT-VALUE");
         Scan(tally, station_, group_, true);
-        Scan(tally, station_, {"AV:" + std::to_string(2 + tally.rounds % 200) + ":PRESENT-VALUE"}, true);
+        Scan(tally, station_, {"AV:" + std::to_string(2 + tally.rounds % 20) + ":PRESENT-VALUE"}, true);
         Scan(tally, station_, {"SCH:1:WEEKLY-SCHEDULE"}, false);
         Scan(tally, u"0:1234", {"DEV:1234:OBJECT-LIST"}, false);
         const std::string value = std::to_string(20 + tally.rounds % 7);
@@ -105,7 +105,12 @@ private:
         const vorne_tool::ScanResult scan = driver_.Read(station, Wide(addresses));
         ++tally.scans;
         if (!scan.sent || (scan.statusWritten && scan.status != 0)) {
-            (scan.status == -15 ? tally.noAnswer : tally.other)++;
+            if (scan.status == -15) {
+                ++tally.noAnswer;
+            } else {
+                ++tally.other;
+                std::printf("status %d from a scan of %s\n", scan.status, addresses[0].c_str());
+            }
             return;
         }
         ++tally.complete;
@@ -113,7 +118,10 @@ private:
         for (std::size_t i = 0; i < scan.values.size(); ++i) {
             if (scan.values[i].quality != 192) continue;
             const unsigned n = static_cast<unsigned>(std::strtoul(addresses[i].c_str() + 3, nullptr, 10));
-            if (std::strtod(scan.values[i].text.c_str(), nullptr) != n * 0.5) ++tally.wrongTag;
+            if (std::strtod(scan.values[i].text.c_str(), nullptr) == n * 0.5) continue;
+            ++tally.wrongTag;
+            std::printf("wrong tag: %s (line %zu of %zu) shows %s\n", addresses[i].c_str(), i, addresses.size(),
+                        scan.values[i].text.c_str());
         }
     }
 
