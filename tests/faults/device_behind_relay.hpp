@@ -21,6 +21,15 @@ namespace faults {
 inline constexpr const char* kRelayAddress = "127.0.0.3";
 inline constexpr const char16_t* kRelayStation = u"127.0.0.3";
 inline constexpr std::int32_t kUntouched = 99;  // a complete scan leaves the status as it was
+inline constexpr std::int32_t kNoAnswer = -15;
+inline constexpr std::int32_t kMalformedAnswer = 2;
+
+// What a scan may end with when stray bytes reach the driver: a whole answer,
+// none, or (a cut frame completed by the bytes of the next datagram) a
+// malformed one.
+inline bool ExpectedOnAFaultyLine(std::int32_t status) {
+    return status == kUntouched || status == kNoAnswer || status == kMalformedAnswer;
+}
 
 struct Scan {
     bool started = false;

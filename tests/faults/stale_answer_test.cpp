@@ -12,7 +12,6 @@
 namespace faults {
 namespace {
 
-constexpr std::int32_t kNoAnswer = -15;
 constexpr std::uint32_t kInvokeIdAt = 8;  // BVLC 4, NPDU 2, APDU type and max-APDU octets
 
 class StaleAnswerTest : public DeviceBehindRelay {
