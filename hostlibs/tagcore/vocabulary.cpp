@@ -1,7 +1,8 @@
 #include "tagcore/vocabulary.hpp"
 
 #include <array>
-#include <unordered_map>
+#include <string>
+#include <vector>
 
 namespace tagcore {
 namespace {
@@ -92,34 +93,103 @@ constexpr std::array<std::string_view, 193> kPropertyNames{
 // costs a call per character on every address of every scan.
 constexpr char16_t AsciiUpper(char16_t c) { return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - 32) : c; }
 
-bool EqualsIgnoringCase(std::u16string_view text, std::string_view ascii) {
-    if (text.size() != ascii.size()) return false;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char16_t c = text[i];
-        if (c > 0x7F) return false;
-        if (AsciiUpper(c) != AsciiUpper(static_cast<unsigned char>(ascii[i]))) return false;
-    }
-    return true;
-}
-
 std::optional<int> PositionOfProperty(std::int32_t identifier) {
     for (int i = 0; i < kPropertyPositions; ++i)
         if (kPropertyOrder[static_cast<std::size_t>(i)] == identifier) return i;
     return std::nullopt;
 }
 
-// Property names (all capitals already) to their positions: an address is
-// parsed on every scan of its group, so its name is looked up, not searched.
-const std::unordered_map<std::string_view, int>& PropertyPositionsByName() {
-    static const std::unordered_map<std::string_view, int> index = [] {
-        std::unordered_map<std::string_view, int> byName;
+// Names (ASCII, any case) to positions, looked up on every scan of every
+// address: an open-addressed table over the names in capitals.
+class NameIndex {
+public:
+    void Add(std::string_view name, int position) {
+        std::string upper(name);
+        for (char& c : upper) c = static_cast<char>(AsciiUpper(static_cast<unsigned char>(c)));
+        if (Find(upper) != kAbsent) return;  // the first entry of a name wins
+        entries_.push_back({std::move(upper), position});
+    }
+    // Call once after the last Add.
+    void Build() {
+        std::size_t size = 16;
+        while (size < entries_.size() * 4) size *= 2;
+        slots_.assign(size, -1);
+        for (std::size_t i = 0; i < entries_.size(); ++i) {
+            std::size_t slot = Hash(entries_[i].upper) & (size - 1);
+            while (slots_[slot] >= 0) slot = (slot + 1) & (size - 1);
+            slots_[slot] = static_cast<int>(i);
+        }
+    }
+    static constexpr int kAbsent = -2;
+    // kAbsent when the text names nothing; non-ASCII or overlong texts never match.
+    int Find(std::u16string_view text) const {
+        char upper[kMaxName];
+        if (text.empty() || text.size() > kMaxName) return kAbsent;
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            if (text[i] > 0x7F) return kAbsent;
+            upper[i] = static_cast<char>(AsciiUpper(text[i]));
+        }
+        return Find(std::string_view(upper, text.size()));
+    }
+
+private:
+    static constexpr std::size_t kMaxName = 48;
+    struct Entry {
+        std::string upper;
+        int position;
+    };
+    // A few characters and the length tell the names apart well enough; the
+    // probe compares whole names.
+    static std::size_t Hash(std::string_view upper) {
+        const std::size_t n = upper.size();
+        const auto at = [&](std::size_t i) { return static_cast<std::size_t>(static_cast<unsigned char>(upper[i])); };
+        std::size_t h = n;
+        h = h * 31 + at(0);
+        h = h * 31 + at(n / 2);
+        h = h * 31 + at(n - 1);
+        if (n > 2) h = h * 31 + at(1) + (at(n - 2) << 7);
+        return h ^ (h >> 7);
+    }
+    int Find(std::string_view upper) const {
+        if (slots_.empty()) {  // while building
+            for (const Entry& entry : entries_)
+                if (entry.upper == upper) return entry.position;
+            return kAbsent;
+        }
+        for (std::size_t slot = Hash(upper) & (slots_.size() - 1);; slot = (slot + 1) & (slots_.size() - 1)) {
+            const int at = slots_[slot];
+            if (at < 0) return kAbsent;
+            if (entries_[static_cast<std::size_t>(at)].upper == upper) return entries_[static_cast<std::size_t>(at)].position;
+        }
+    }
+    std::vector<Entry> entries_;
+    std::vector<int> slots_;
+};
+
+// Property names to positions; -1 for a name the driver has no position for.
+const NameIndex& PropertyPositionsByName() {
+    static const NameIndex index = [] {
+        NameIndex byName;
         for (std::size_t id = 0; id < kPropertyNames.size(); ++id) {
             if (kPropertyNames[id].empty()) continue;
-            if (const auto position = PositionOfProperty(static_cast<std::int32_t>(id)))
-                byName.emplace(kPropertyNames[id], *position);
-            else
-                byName.emplace(kPropertyNames[id], -1);
+            byName.Add(kPropertyNames[id], PositionOfProperty(static_cast<std::int32_t>(id)).value_or(-1));
         }
+        byName.Build();
+        return byName;
+    }();
+    return index;
+}
+
+// Object type names and aliases to positions; a name comes before an alias.
+const NameIndex& ObjectTypePositionsByName() {
+    static const NameIndex index = [] {
+        NameIndex byName;
+        for (int i = 0; i < kObjectTypePositions; ++i) {
+            const auto& entry = kObjectTypes[static_cast<std::size_t>(i)];
+            byName.Add(entry.name, i);
+            byName.Add(entry.alias, i);
+        }
+        byName.Build();
         return byName;
     }();
     return index;
@@ -130,11 +200,9 @@ const std::unordered_map<std::string_view, int>& PropertyPositionsByName() {
 const ObjectTypeEntry& ObjectTypeAt(int position) { return kObjectTypes.at(static_cast<std::size_t>(position)); }
 
 std::optional<int> FindObjectTypePosition(std::u16string_view text) {
-    for (int i = 0; i < kObjectTypePositions; ++i) {
-        const auto& entry = kObjectTypes[static_cast<std::size_t>(i)];
-        if (EqualsIgnoringCase(text, entry.name) || EqualsIgnoringCase(text, entry.alias)) return i;
-    }
-    return std::nullopt;
+    const int position = ObjectTypePositionsByName().Find(text);
+    if (position < 0) return std::nullopt;
+    return position;
 }
 
 std::int32_t PropertyAt(int position) { return kPropertyOrder.at(static_cast<std::size_t>(position)); }
@@ -145,16 +213,9 @@ std::optional<int> FindPropertyPosition(std::u16string_view text) {
         for (char16_t c : text) identifier = identifier * 10 + (c - u'0');
         return PositionOfProperty(identifier);
     }
-    char upper[48];
-    if (text.empty() || text.size() > sizeof upper) return std::nullopt;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] > 0x7F) return std::nullopt;
-        upper[i] = static_cast<char>(AsciiUpper(text[i]));
-    }
-    const auto& index = PropertyPositionsByName();
-    const auto found = index.find(std::string_view(upper, text.size()));
-    if (found == index.end() || found->second < 0) return std::nullopt;
-    return found->second;
+    const int position = PropertyPositionsByName().Find(text);
+    if (position < 0) return std::nullopt;
+    return position;
 }
 
 std::string_view PropertyName(std::int32_t identifier) {

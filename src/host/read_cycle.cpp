@@ -4,8 +4,6 @@
 #include <cstring>
 #include <map>
 #include <string>
-#include <tuple>
-#include <unordered_map>
 #include <vector>
 
 #include "encoding/host_value.hpp"
@@ -13,6 +11,7 @@
 #include "host/driver_state.hpp"
 #include "host/lifecycle.hpp"
 #include "host/parsed_address.hpp"
+#include "host/request_lines.hpp"
 #include "host/station.hpp"
 #include "platform/clock.hpp"
 #include "platform/local_time.hpp"
@@ -25,18 +24,6 @@
 
 namespace host {
 namespace {
-
-using Triple = std::tuple<std::int32_t, std::int32_t, std::int32_t>;  // (object type, instance, property)
-
-struct TripleHash {
-    std::size_t operator()(const Triple& t) const noexcept {
-        const auto [type, instance, property] = t;
-        std::uint64_t h = static_cast<std::uint32_t>(type);
-        h = h * 0x9E3779B97F4A7C15ull ^ static_cast<std::uint32_t>(instance);
-        h = h * 0x9E3779B97F4A7C15ull ^ static_cast<std::uint32_t>(property);
-        return static_cast<std::size_t>(h ^ (h >> 29));
-    }
-};
 
 // The values of the scan under way, by line. The records stay allocated from
 // scan to scan; a line holds a value of this scan when its mark equals the
@@ -75,15 +62,9 @@ private:
     std::int32_t count_ = 0;
 };
 
-// A triple's line in the scan that asked for it last.
-struct RequestLine {
-    std::int32_t line = 0;
-    std::uint32_t scan = 0;
-};
-
 struct ReadCycle {
     std::map<std::int32_t, std::u16string> groups;
-    std::unordered_map<Triple, RequestLine, TripleHash> requests;  // kept for the life of the driver
+    RequestLines requests;
     // Numbers the scans, so that a late answer to an earlier scan (its invoke
     // ID in use again) is not filed under a line of the running one.
     std::uint32_t scan = 0;
@@ -203,15 +184,19 @@ std::int32_t ReadGroupStart(const char16_t* header, const char16_t* firstAddress
         result = request.SendReadPropertyRequest(address, npdu, item.objectType, item.instance, item.property);
         SetStatus(status, result);
         if (result != 0) return 0;
-        requests[{item.objectType, item.instance, item.property}] = {0, scan};
+        requests.Set(item.objectType, item.instance, item.property, {0, scan});
     } else if (itemCount > 1) {
         // The lists of the last request keep their room; objects not in this one go.
         APDUServices::ObjectPropertyMap& properties = Cycle().properties;
         for (auto& entry : properties) entry.second.clear();
+        // Tags of one object usually come together: look the object up once for a run of them.
+        auto object = properties.end();
         for (std::int32_t i = 0; i < itemCount; ++i) {
             const ResolvedItem item = ResolveParsedItem(i);
-            properties[{item.objectType, item.instance}].push_back(static_cast<std::uint32_t>(item.property));
-            requests[{item.objectType, item.instance, item.property}] = {i, scan};
+            const std::pair<std::int32_t, std::int32_t> key{item.objectType, item.instance};
+            if (object == properties.end() || object->first != key) object = properties.try_emplace(key).first;
+            object->second.push_back(static_cast<std::uint32_t>(item.property));
+            requests.Set(item.objectType, item.instance, item.property, {i, scan});
         }
         std::erase_if(properties, [](const auto& entry) { return entry.second.empty(); });
         APDUServices::ReadPropertyMultiple request(APDUServices::AllocateInvokeId());
@@ -278,12 +263,12 @@ std::int32_t ReadGroupFinish(HostValue* values, std::int32_t itemCount, std::int
 
 void OnPropertyValue(std::uint8_t, std::int32_t objectType, std::int32_t instance, std::int32_t property,
                      const HostValue& value) {
-    const auto found = Cycle().requests.find({objectType, instance, property});
-    if (found == Cycle().requests.end() || found->second.scan != Cycle().scan) {
+    const RequestLines::Line* found = Cycle().requests.Find(objectType, instance, property);
+    if (found == nullptr || found->scan != Cycle().scan) {
         platform::TraceWarning(u"Packet does not belong to us. Packet Discarted!");
         return;
     }
-    Cycle().results.Store(found->second.line, value);
+    Cycle().results.Store(found->line, value);
 }
 
 void OnReadError(std::uint8_t invokeId, std::uint32_t errorClass, std::uint32_t errorCode) {

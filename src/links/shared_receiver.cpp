@@ -25,6 +25,16 @@ constexpr std::uint32_t kReceiveTimeoutMs = 500;
 constexpr std::uint32_t kNoRoomSleepMs = 1;
 constexpr std::uint32_t kIdleReceiveSleepMs = 10;
 
+// A host polling for an answer first watches the ring for a short while:
+// on loopback and a fast LAN the answer lands within tens of microseconds,
+// and sleeping would add the cost of waking. Spinning stops paying when the
+// answers come later (a slow device, a host that polls seldom, a loaded
+// machine), so after a few waits in a row that the spin did not end it is
+// left out for a while and then tried again.
+constexpr std::uint32_t kSpinUs = 50;
+constexpr std::uint32_t kSpinMissesBeforePause = 4;
+constexpr std::uint32_t kWaitsWithoutSpin = 64;
+
 // This instance's part of the receiver (module globals: each copy of the
 // driver has its own).
 struct Instance {
@@ -41,7 +51,27 @@ struct Instance {
     std::atomic<std::uint32_t> receivePort{0};
     char16_t senderText[kSenderTextCharacters] = {};
     std::uint8_t data[kSlotDataBytes] = {};
+    // Host thread only: the spin policy of WaitForSharedRing.
+    std::uint32_t spinMisses = 0;
+    std::uint32_t waitsWithoutSpin = 0;
 };
+
+// True when the ring moved while the host thread watched it.
+bool SpinForRing(Instance& self, const std::uint32_t& writePosition, std::uint32_t read) {
+    if (self.waitsWithoutSpin > 0) {
+        --self.waitsWithoutSpin;
+        return false;
+    }
+    if (platform::SpinWhileEqual(writePosition, read, kSpinUs)) {
+        self.spinMisses = 0;
+        return true;
+    }
+    if (++self.spinMisses >= kSpinMissesBeforePause) {
+        self.spinMisses = 0;
+        self.waitsWithoutSpin = kWaitsWithoutSpin;
+    }
+    return false;
+}
 
 Instance& Self() {
     static Instance instance;
@@ -259,6 +289,8 @@ void WaitForSharedRing(std::uint32_t timeoutUs) {
     ConsumerTable* consumers = Consumers(view);
     if (consumers == nullptr) return;
     const std::uint32_t read = LoadShared(consumers->entries[self.consumerIndex].readPosition);
+    if (LoadShared(view.header.writePosition) != read) return;
+    if (SpinForRing(self, view.header.writePosition, read)) return;
     std::atomic_ref<std::uint32_t> waiters(consumers->waiters);
     waiters.fetch_add(1, std::memory_order_seq_cst);
     if (LoadShared(view.header.writePosition) == read) platform::WaitWhileEqual(view.header.writePosition, read, timeoutUs);

@@ -252,9 +252,26 @@ void BuildOrderTables() {
     Load(Properties(), kPropertyOrder);
 }
 
-std::optional<std::int32_t> ObjectTypeAtPosition(std::int32_t position) { return Find(ObjectTypes(), position); }
+namespace {
 
-std::optional<std::int32_t> PropertyAtPosition(std::int32_t position) { return Find(Properties(), position); }
+// Every tag of every scan is mapped through these: once the map has been
+// loaded it holds exactly the array, so the array answers without a search.
+template <std::size_t N>
+std::optional<std::int32_t> AtPosition(const OrderMap& map, const std::int32_t (&numbers)[N], std::int32_t position) {
+    if (map.size() == N && position >= 0 && static_cast<std::size_t>(position) < N)
+        return numbers[static_cast<std::size_t>(position)];
+    return Find(map, position);
+}
+
+}  // namespace
+
+std::optional<std::int32_t> ObjectTypeAtPosition(std::int32_t position) {
+    return AtPosition(ObjectTypes(), kObjectTypeOrder, position);
+}
+
+std::optional<std::int32_t> PropertyAtPosition(std::int32_t position) {
+    return AtPosition(Properties(), kPropertyOrder, position);
+}
 
 const OrderMap& ObjectTypeOrder() { return ObjectTypes(); }
 

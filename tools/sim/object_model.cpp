@@ -133,26 +133,64 @@ std::optional<Property> ObjectDatabase::Resolve(const Object& object, std::uint3
     return result;
 }
 
-bool ObjectDatabase::Read(ObjectId id, std::uint32_t prop, std::optional<std::uint32_t> index,
-                          encoding::ByteVector& out, AccessError& error) const {
-    const Object* object = Find(id);
-    if (object == nullptr) return error = Fail(error_class::kObject, error_code::kUnknownObject), false;
-    if (object->unreadable) return error = Fail(error_class::kProperty, error_code::kReadAccessDenied), false;
-    const std::optional<Property> resolved = Resolve(*object, prop);
-    if (!resolved) return error = Fail(error_class::kProperty, error_code::kUnknownProperty), false;
+namespace {
+
+// Properties whose value is worked out when read rather than stored as read.
+bool IsComputed(const Object& object, std::uint32_t prop) {
+    return prop == p::kPropertyList || (prop == p::kObjectList && object.id.type == t::kDevice) ||
+           (object.commandable && (prop == p::kPriorityArray || prop == p::kPresentValue)) ||
+           prop == p::kStatusFlags || prop == p::kLocalDate || prop == p::kLocalTime;
+}
+
+bool EncodeRead(const Property& property, std::optional<std::uint32_t> index, encoding::ByteVector& out,
+                AccessError& error) {
     if (index && *index != kWholeArray) {
-        if (!resolved->array) return error = Fail(error_class::kProperty, error_code::kPropertyIsNotAnArray), false;
+        if (!property.array) return error = Fail(error_class::kProperty, error_code::kPropertyIsNotAnArray), false;
         if (*index == 0) {
-            EncodeValue(out, Value::Unsigned(static_cast<std::uint32_t>(resolved->values.size())));
+            EncodeValue(out, Value::Unsigned(static_cast<std::uint32_t>(property.values.size())));
             return true;
         }
-        if (*index > resolved->values.size())
+        if (*index > property.values.size())
             return error = Fail(error_class::kProperty, error_code::kInvalidArrayIndex), false;
-        EncodeValue(out, resolved->values[*index - 1]);
+        EncodeValue(out, property.values[*index - 1]);
         return true;
     }
-    for (const Value& value : resolved->values) EncodeValue(out, value);
+    for (const Value& value : property.values) EncodeValue(out, value);
     return true;
+}
+
+}  // namespace
+
+bool ObjectDatabase::Read(ObjectId id, std::uint32_t prop, std::optional<std::uint32_t> index,
+                          encoding::ByteVector& out, AccessError& error) const {
+    return Read(Find(id), prop, index, out, error);
+}
+
+bool ObjectDatabase::Read(const Object* object, std::uint32_t prop, std::optional<std::uint32_t> index,
+                          encoding::ByteVector& out, AccessError& error) const {
+    if (object == nullptr) return error = Fail(error_class::kObject, error_code::kUnknownObject), false;
+    if (object->unreadable) return error = Fail(error_class::kProperty, error_code::kReadAccessDenied), false;
+    // Most reads are of stored values: encode them where they lie.
+    if (!IsComputed(*object, prop)) {
+        const auto stored = object->properties.find(prop);
+        if (stored == object->properties.end())
+            return error = Fail(error_class::kProperty, error_code::kUnknownProperty), false;
+        return EncodeRead(stored->second, index, out, error);
+    }
+    // A commanded value: the first occupied priority slot, else the relinquish default.
+    if (prop == p::kPresentValue && !index && object->properties.count(prop) != 0) {
+        for (const auto& slot : object->priorityArray) {
+            if (slot) {
+                EncodeValue(out, *slot);
+                return true;
+            }
+        }
+        const auto fallback = object->properties.find(p::kRelinquishDefault);
+        if (fallback != object->properties.end()) return EncodeRead(fallback->second, std::nullopt, out, error);
+    }
+    const std::optional<Property> resolved = Resolve(*object, prop);
+    if (!resolved) return error = Fail(error_class::kProperty, error_code::kUnknownProperty), false;
+    return EncodeRead(*resolved, index, out, error);
 }
 
 bool ObjectDatabase::WriteCommanded(Object& object, const Value& value, std::uint32_t priority,

@@ -66,6 +66,9 @@ public:
     // or the length with one); false with the error otherwise.
     bool Read(ObjectId id, std::uint32_t property, std::optional<std::uint32_t> index, encoding::ByteVector& out,
               AccessError& error) const;
+    // The same for an object already looked up (null: unknown object).
+    bool Read(const Object* object, std::uint32_t property, std::optional<std::uint32_t> index,
+              encoding::ByteVector& out, AccessError& error) const;
 
     // data holds the application-tagged value(s) of the request.
     bool Write(ObjectId id, std::uint32_t property, std::optional<std::uint32_t> index, const std::uint8_t* data,

@@ -16,17 +16,18 @@ void EncodeContextUnsigned(ByteVector& out, std::uint32_t number, std::uint32_t 
         out, value, MakeContextTag(number, static_cast<std::uint32_t>(encoding::UnsignedOctetCount(value))));
 }
 
-void EncodeResult(const ObjectDatabase& db, ObjectId id, std::uint32_t prop, std::optional<std::uint32_t> index,
-                  ByteVector& out) {
+void EncodeResult(const ObjectDatabase& db, const Object* object, std::uint32_t prop,
+                  std::optional<std::uint32_t> index, ByteVector& out) {
     EncodeContextUnsigned(out, 2, prop);
     if (index) EncodeContextUnsigned(out, 3, *index);
-    ByteVector value;
+    // The value is encoded in place; an error takes its place instead.
+    const std::size_t mark = out.size();
+    out.push_back(MakeContextTag(4, encoding::kLvtOpening));
     AccessError error;
-    if (db.Read(id, prop, index, value, error)) {
-        out.push_back(MakeContextTag(4, encoding::kLvtOpening));
-        out.insert(out.end(), value.begin(), value.end());
+    if (db.Read(object, prop, index, out, error)) {
         out.push_back(MakeContextTag(4, encoding::kLvtClosing));
     } else {
+        out.resize(mark);
         out.push_back(MakeContextTag(5, encoding::kLvtOpening));
         EncodeErrorPair(out, error);
         out.push_back(MakeContextTag(5, encoding::kLvtClosing));
@@ -56,6 +57,7 @@ ServiceAnswer ReadPropertyMultipleService(const ObjectDatabase& db, const std::u
         encoding::EncodeObjectIdentifierWithTag(out, id.type, id.instance, MakeContextTag(0, 4));
         out.push_back(MakeContextTag(1, encoding::kLvtOpening));
         bool any = false;
+        const Object* object = db.Find(id);
         while (!reader.ReadClosing(1)) {
             std::uint32_t prop = 0, index = 0;
             if (!reader.ReadContextUnsigned(0, prop)) return RejectedAt(body, length, reader.Position());
@@ -63,12 +65,12 @@ ServiceAnswer ReadPropertyMultipleService(const ObjectDatabase& db, const std::u
             if (reader.ReadContextUnsigned(1, index)) arrayIndex = index;
             any = true;
             const std::optional<Selection> selection = SelectionOf(prop);
-            const Object* object = db.Find(id);
             if (!selection || object == nullptr) {
-                EncodeResult(db, id, prop, arrayIndex, out);
+                EncodeResult(db, object, prop, arrayIndex, out);
                 continue;
             }
-            for (std::uint32_t each : db.PropertiesOf(*object, *selection)) EncodeResult(db, id, each, std::nullopt, out);
+            for (std::uint32_t each : db.PropertiesOf(*object, *selection))
+                EncodeResult(db, object, each, std::nullopt, out);
         }
         if (!any) return Rejected(reject_reason::kMissingRequiredParameter);
         out.push_back(MakeContextTag(1, encoding::kLvtClosing));
