@@ -82,7 +82,8 @@ TEST_F(FloodAndGarbageTest, AFloodAtTheSharedRingCostsAnswersButNeverMixesThemUp
         }
     });
     int complete = 0;
-    for (int i = 0; i < 25; ++i) {
+    // At least 25 scans, and more while a loaded machine has let the flood send little.
+    for (int i = 0; i < 25 || (sent.load() <= 3000 && i < 400); ++i) {
         const Scan scan = ReadAnalogValues(kGroup);
         ASSERT_TRUE(scan.finished) << "scan " << i << " hangs";
         EXPECT_LE(scan.elapsedMs, kTimeoutMs + kEndMarginMs);
