@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/utf.hpp"
+#include "tagcore/address_cache.hpp"
 #include "tagcore/address_grammar.hpp"
 #include "tagcore/text_store.hpp"
 #include "tagcore/vocabulary.hpp"
@@ -26,6 +27,8 @@ struct Registry {
     bool registered = false;
     ParsedAddressRecord record{};
     std::vector<ParsedAddressItem> items;
+    std::vector<ParsedAddressItem> nextItems;  // filled by a parse, swapped in when it succeeds
+    tagcore::AddressCache parsedAddresses;
     HeaderAddressRecord headerAddress{};
 };
 
@@ -177,11 +180,15 @@ TAGCORE_API int32_t HOSTLIB_CALL ParseAddresses(const char16_t* header, const ch
     std::int32_t offset = -1;
     if (int status = ParseInstanceOffset(firstAddressArgument, offset); status != TAGCORE_OK) return status;
 
-    std::vector<ParsedAddressItem> items(static_cast<std::size_t>(itemCount));
+    std::vector<ParsedAddressItem>& items = registry.nextItems;
+    items.assign(static_cast<std::size_t>(itemCount), ParsedAddressItem{});
     int objectTypePosition = -1;
     for (std::int32_t i = 0; i < itemCount; ++i) {
         tagcore::ParsedAddress parsed;
-        if (int status = CheckAddress(addresses[i], parsed); status != TAGCORE_OK) return status;
+        const auto text = BoundedText(addresses[i], kMaxAddressCharacters);
+        if (text.size() > kMaxAddressCharacters) return TAGCORE_BAD_ADDRESS_FORM;
+        if (int status = registry.parsedAddresses.Parse(addresses[i], text, parsed); status != TAGCORE_OK)
+            return status;
         if (objectTypePosition >= 0 && parsed.objectTypePosition != objectTypePosition)
             return TAGCORE_MIXED_OBJECT_TYPES;
         objectTypePosition = parsed.objectTypePosition;
@@ -190,7 +197,7 @@ TAGCORE_API int32_t HOSTLIB_CALL ParseAddresses(const char16_t* header, const ch
         item.propertyPosition = parsed.propertyPosition;
         item.priority = parsed.priority;
     }
-    registry.items = std::move(items);
+    registry.items.swap(items);
     registry.record.objectTypePosition = objectTypePosition;
     registry.record.instanceOffset = offset;
     ParsedAddressItem* first = registry.items.data();

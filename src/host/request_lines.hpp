@@ -20,7 +20,7 @@ public:
     };
 
     void Set(std::int32_t type, std::int32_t instance, std::int32_t property, Line line) {
-        if ((count_ + 1) * 2 > slots_.size()) Grow();
+        if ((count_ + 1) * 4 > slots_.size() * 3) Grow();
         Slot& slot = Probe(slots_, type, instance, property);
         if (!slot.used) {
             slot = Slot{type, instance, property, true, {}};

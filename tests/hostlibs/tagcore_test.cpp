@@ -44,6 +44,29 @@ TEST_F(ParseAddressesTest, DevicePositionAndInstanceOffset) {
     EXPECT_EQ(record_->instanceOffset, 100);
 }
 
+// Hosts keep their address texts in place from scan to scan, and may
+// rewrite one in place: the same place must then give the new address.
+TEST_F(ParseAddressesTest, AnAddressRewrittenInPlaceIsParsedAfresh) {
+    std::u16string first = u"AV:7:PRESENT-VALUE";
+    std::u16string second = u"AV:8:OBJECT-NAME";
+    const char16_t* addresses[] = {first.c_str(), second.c_str()};
+    ASSERT_EQ(ParseAddresses(nullptr, nullptr, addresses, 2), TAGCORE_OK);
+    ASSERT_EQ(ParseAddresses(nullptr, nullptr, addresses, 2), TAGCORE_OK);
+    EXPECT_EQ(Item(0).instance, 7);
+    EXPECT_EQ(Item(1).propertyPosition, 1);
+
+    first.replace(3, 1, u"9");  // same length, same buffer
+    ASSERT_EQ(first.c_str(), addresses[0]);
+    ASSERT_EQ(ParseAddresses(nullptr, nullptr, addresses, 2), TAGCORE_OK);
+    EXPECT_EQ(Item(0).instance, 9);
+
+    second.replace(5, 11, u"PRIO");  // now malformed: the error, and the last good parse stays
+    ASSERT_EQ(second.c_str(), addresses[1]);
+    EXPECT_EQ(ParseAddresses(nullptr, nullptr, addresses, 2), TAGCORE_UNKNOWN_PROPERTY);
+    EXPECT_EQ(Item(0).instance, 9);
+    EXPECT_EQ(Item(1).instance, 8);
+}
+
 TEST_F(ParseAddressesTest, DistinctStatusForEachFault) {
     struct Case {
         const char16_t* address;
