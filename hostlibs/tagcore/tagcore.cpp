@@ -50,10 +50,11 @@ int CheckHeader(const char16_t* header) {
     return TAGCORE_OK;
 }
 
-int CheckAddress(const char16_t* address, tagcore::ParsedAddress& parsed) {
+// With a cache, an address already parsed at the same place is not parsed again.
+int CheckAddress(const char16_t* address, tagcore::ParsedAddress& parsed, tagcore::AddressCache* cache = nullptr) {
     const auto text = BoundedText(address, kMaxAddressCharacters);
     if (text.size() > kMaxAddressCharacters) return TAGCORE_BAD_ADDRESS_FORM;
-    return tagcore::ParseAddress(text, parsed);
+    return cache != nullptr ? cache->Parse(address, text, parsed) : tagcore::ParseAddress(text, parsed);
 }
 
 // The first address argument: empty or null for none, else a decimal instance
@@ -185,9 +186,7 @@ TAGCORE_API int32_t HOSTLIB_CALL ParseAddresses(const char16_t* header, const ch
     int objectTypePosition = -1;
     for (std::int32_t i = 0; i < itemCount; ++i) {
         tagcore::ParsedAddress parsed;
-        const auto text = BoundedText(addresses[i], kMaxAddressCharacters);
-        if (text.size() > kMaxAddressCharacters) return TAGCORE_BAD_ADDRESS_FORM;
-        if (int status = registry.parsedAddresses.Parse(addresses[i], text, parsed); status != TAGCORE_OK)
+        if (int status = CheckAddress(addresses[i], parsed, &registry.parsedAddresses); status != TAGCORE_OK)
             return status;
         if (objectTypePosition >= 0 && parsed.objectTypePosition != objectTypePosition)
             return TAGCORE_MIXED_OBJECT_TYPES;

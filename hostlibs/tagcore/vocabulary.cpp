@@ -106,18 +106,18 @@ public:
     void Add(std::string_view name, int position) {
         std::string upper(name);
         for (char& c : upper) c = static_cast<char>(AsciiUpper(static_cast<unsigned char>(c)));
-        if (Find(upper) != kAbsent) return;  // the first entry of a name wins
         entries_.push_back({std::move(upper), position});
     }
-    // Call once after the last Add.
+    // Call once after the last Add. The first entry of a name wins.
     void Build() {
         std::size_t size = 16;
         while (size < entries_.size() * 4) size *= 2;
         slots_.assign(size, -1);
         for (std::size_t i = 0; i < entries_.size(); ++i) {
             std::size_t slot = Hash(entries_[i].upper) & (size - 1);
-            while (slots_[slot] >= 0) slot = (slot + 1) & (size - 1);
-            slots_[slot] = static_cast<int>(i);
+            while (slots_[slot] >= 0 && entries_[static_cast<std::size_t>(slots_[slot])].upper != entries_[i].upper)
+                slot = (slot + 1) & (size - 1);
+            if (slots_[slot] < 0) slots_[slot] = static_cast<int>(i);
         }
     }
     static constexpr int kAbsent = -2;
@@ -151,11 +151,6 @@ private:
         return h ^ (h >> 7);
     }
     int Find(std::string_view upper) const {
-        if (slots_.empty()) {  // while building
-            for (const Entry& entry : entries_)
-                if (entry.upper == upper) return entry.position;
-            return kAbsent;
-        }
         for (std::size_t slot = Hash(upper) & (slots_.size() - 1);; slot = (slot + 1) & (slots_.size() - 1)) {
             const int at = slots_[slot];
             if (at < 0) return kAbsent;

@@ -97,6 +97,20 @@ const Object* ObjectDatabase::Find(ObjectId id) const {
     return found == objects_.end() ? nullptr : &found->second;
 }
 
+namespace {
+
+// What a commandable object presents: its first occupied priority slot, else
+// its relinquish default; null when it has neither.
+const Value* CommandedValue(const Object& object) {
+    for (const auto& slot : object.priorityArray)
+        if (slot) return &*slot;
+    const auto fallback = object.properties.find(p::kRelinquishDefault);
+    if (fallback == object.properties.end() || fallback->second.values.empty()) return nullptr;
+    return &fallback->second.values.front();
+}
+
+}  // namespace
+
 std::optional<Property> ObjectDatabase::Resolve(const Object& object, std::uint32_t prop) const {
     const auto stored = object.properties.find(prop);
     if (stored == object.properties.end()) return std::nullopt;
@@ -114,13 +128,7 @@ std::optional<Property> ObjectDatabase::Resolve(const Object& object, std::uint3
         result.values.clear();
         for (const auto& slot : object.priorityArray) result.values.push_back(slot.value_or(Value::Null()));
     } else if (prop == p::kPresentValue && object.commandable) {
-        result.values = Resolve(object, p::kRelinquishDefault)->values;
-        for (const auto& slot : object.priorityArray) {
-            if (slot) {
-                result.values = {*slot};
-                break;
-            }
-        }
+        if (const Value* commanded = CommandedValue(object)) result.values = {*commanded};
     } else if (prop == p::kStatusFlags && result.values.size() == 1 && result.values[0].bits.size() == 4) {
         const auto oos = object.properties.find(p::kOutOfService);
         if (oos != object.properties.end() && !oos->second.values.empty())
@@ -177,16 +185,11 @@ bool ObjectDatabase::Read(const Object* object, std::uint32_t prop, std::optiona
             return error = Fail(error_class::kProperty, error_code::kUnknownProperty), false;
         return EncodeRead(stored->second, index, out, error);
     }
-    // A commanded value: the first occupied priority slot, else the relinquish default.
     if (prop == p::kPresentValue && !index && object->properties.count(prop) != 0) {
-        for (const auto& slot : object->priorityArray) {
-            if (slot) {
-                EncodeValue(out, *slot);
-                return true;
-            }
+        if (const Value* commanded = CommandedValue(*object)) {
+            EncodeValue(out, *commanded);
+            return true;
         }
-        const auto fallback = object->properties.find(p::kRelinquishDefault);
-        if (fallback != object->properties.end()) return EncodeRead(fallback->second, std::nullopt, out, error);
     }
     const std::optional<Property> resolved = Resolve(*object, prop);
     if (!resolved) return error = Fail(error_class::kProperty, error_code::kUnknownProperty), false;
