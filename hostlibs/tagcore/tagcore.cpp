@@ -12,6 +12,7 @@
 #include "platform/utf.hpp"
 #include "tagcore/address_cache.hpp"
 #include "tagcore/address_grammar.hpp"
+#include "tagcore/driver_registry.hpp"
 #include "tagcore/text_store.hpp"
 #include "tagcore/vocabulary.hpp"
 
@@ -22,20 +23,8 @@ constexpr std::size_t kMaxHeaderCharacters = 80;
 constexpr std::size_t kMaxAddressCharacters = 255;
 constexpr std::int32_t kMaxItems = 4096;
 
-struct Registry {
-    std::mutex mutex;
-    bool registered = false;
-    ParsedAddressRecord record{};
-    std::vector<ParsedAddressItem> items;
-    std::vector<ParsedAddressItem> nextItems;  // filled by a parse, swapped in when it succeeds
-    tagcore::AddressCache parsedAddresses;
-    HeaderAddressRecord headerAddress{};
-};
-
-Registry& TheRegistry() {
-    static Registry registry;
-    return registry;
-}
+// Where the call into Tagcore returns to: code of the calling driver copy.
+#define TAGCORE_CALLER __builtin_return_address(0)
 
 bool IsOurDriver(const char16_t* name) { return name != nullptr && platform::HostText(name) == kDriverName; }
 
@@ -87,10 +76,8 @@ extern "C" {
 
 TAGCORE_API int32_t HOSTLIB_CALL RegisterDriver(const char16_t* driverName, ParsedAddressRecord** record) {
     if (!IsOurDriver(driverName)) return TAGCORE_UNKNOWN_DRIVER;
-    auto& registry = TheRegistry();
-    std::lock_guard lock(registry.mutex);
-    registry.registered = true;
-    if (record != nullptr) *record = &registry.record;
+    auto& driver = tagcore::RegisterCaller(TAGCORE_CALLER);
+    if (record != nullptr) *record = &driver.record;
     return TAGCORE_OK;
 }
 
@@ -141,12 +128,13 @@ TAGCORE_API int32_t HOSTLIB_CALL GetHeaderAddress(const char16_t* driverName, co
     CopyOut(BoundedText(headerB, kMaxHeaderCharacters), headerOut, headerCapacity);
     CopyOut(tagcore::FormatAddress(produced), addressOut, addressCapacity);
 
-    auto& registry = TheRegistry();
-    std::lock_guard lock(registry.mutex);
-    registry.headerAddress = HeaderAddressRecord{};
+    tagcore::DriverRecord* driver = tagcore::RecordOfCaller(TAGCORE_CALLER);
+    if (driver == nullptr) return 0;
+    std::lock_guard lock(driver->mutex);
+    driver->headerAddress = HeaderAddressRecord{};
     const auto alias = tagcore::ObjectTypeAt(produced.objectTypePosition).alias;
-    std::copy(alias.begin(), alias.end(), registry.headerAddress.objectTypeAlias);
-    if (record != nullptr) *record = &registry.headerAddress;
+    std::copy(alias.begin(), alias.end(), driver->headerAddress.objectTypeAlias);
+    if (record != nullptr) *record = &driver->headerAddress;
     return 1;
 }
 
@@ -171,9 +159,9 @@ TAGCORE_API int32_t HOSTLIB_CALL CompareAddress(const char16_t* driverName, cons
 
 TAGCORE_API int32_t HOSTLIB_CALL ParseAddresses(const char16_t* header, const char16_t* firstAddressArgument,
                                                 const char16_t* const* addresses, int32_t itemCount) {
-    auto& registry = TheRegistry();
-    std::lock_guard lock(registry.mutex);
-    if (!registry.registered) return TAGCORE_NOT_REGISTERED;
+    tagcore::DriverRecord* driver = tagcore::RecordOfCaller(TAGCORE_CALLER);
+    if (driver == nullptr) return TAGCORE_NOT_REGISTERED;
+    std::lock_guard lock(driver->mutex);
     if (header != nullptr) {
         if (int status = CheckHeader(header); status != TAGCORE_OK) return status;
     }
@@ -181,12 +169,12 @@ TAGCORE_API int32_t HOSTLIB_CALL ParseAddresses(const char16_t* header, const ch
     std::int32_t offset = -1;
     if (int status = ParseInstanceOffset(firstAddressArgument, offset); status != TAGCORE_OK) return status;
 
-    std::vector<ParsedAddressItem>& items = registry.nextItems;
+    std::vector<ParsedAddressItem>& items = driver->nextItems;
     items.assign(static_cast<std::size_t>(itemCount), ParsedAddressItem{});
     int objectTypePosition = -1;
     for (std::int32_t i = 0; i < itemCount; ++i) {
         tagcore::ParsedAddress parsed;
-        if (int status = CheckAddress(addresses[i], parsed, &registry.parsedAddresses); status != TAGCORE_OK)
+        if (int status = CheckAddress(addresses[i], parsed, &driver->parsedAddresses); status != TAGCORE_OK)
             return status;
         if (objectTypePosition >= 0 && parsed.objectTypePosition != objectTypePosition)
             return TAGCORE_MIXED_OBJECT_TYPES;
@@ -196,11 +184,11 @@ TAGCORE_API int32_t HOSTLIB_CALL ParseAddresses(const char16_t* header, const ch
         item.propertyPosition = parsed.propertyPosition;
         item.priority = parsed.priority;
     }
-    registry.items.swap(items);
-    registry.record.objectTypePosition = objectTypePosition;
-    registry.record.instanceOffset = offset;
-    ParsedAddressItem* first = registry.items.data();
-    std::memcpy(registry.record.items, &first, sizeof first);
+    driver->items.swap(items);
+    driver->record.objectTypePosition = objectTypePosition;
+    driver->record.instanceOffset = offset;
+    ParsedAddressItem* first = driver->items.data();
+    std::memcpy(driver->record.items, &first, sizeof first);
     return TAGCORE_OK;
 }
 

@@ -56,4 +56,17 @@ void* DynamicLibrary::Symbol(const char* name) const {
 #endif
 }
 
+const void* ModuleContaining(const void* address) {
+#ifdef _WIN32
+    HMODULE module = nullptr;
+    const DWORD flags = GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT;
+    if (!::GetModuleHandleExW(flags, static_cast<LPCWSTR>(address), &module)) return nullptr;
+    return module;
+#else
+    Dl_info info{};
+    if (::dladdr(address, &info) == 0) return nullptr;
+    return info.dli_fbase;
+#endif
+}
+
 }  // namespace platform

@@ -24,4 +24,9 @@ private:
     std::string error_;
 };
 
+// The loaded library or program whose image holds `address` (a code address
+// such as a caller's return address): one value per loaded module, nullptr
+// when no module holds it.
+const void* ModuleContaining(const void* address);
+
 }  // namespace platform
