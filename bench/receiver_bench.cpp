@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "bench/support/driver_library.hpp"
+#include "bench/support/figures.hpp"
 #include "bench/support/log_counter.hpp"
 #include "bench/support/percentiles.hpp"
 #include "platform/udp_socket.hpp"
@@ -165,6 +166,9 @@ void Print(const char* what, const Result& r, double reference) {
                 static_cast<long long>(r.sent) - static_cast<long long>(r.consumed), r.stalled ? " (stalled)" : "");
     if (reference > 0) std::printf("  ratio to bare socket %.2f", rate / reference);
     std::printf("\n");
+    bench::PrintFigure(std::string(what) + " datagrams/s", rate, "1/s");
+    bench::PrintFigure(std::string(what) + " lost", static_cast<double>(r.sent) - static_cast<double>(r.consumed), "");
+    if (reference > 0) bench::PrintFigure(std::string(what) + " / bare socket", rate / reference, "x");
 }
 
 }  // namespace

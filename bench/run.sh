@@ -1,15 +1,41 @@
 #!/usr/bin/env bash
 # The full measurement, as recorded in BENCHMARKS.md: builds the bench preset,
-# installs the peer's node packages, and runs every benchmark in turn (about
-# two minutes). Run it on a quiet machine; the scan figures are ratios against
-# references measured in the same run.
+# installs the peer's node packages, then runs ROUNDS rounds (default 3); each
+# round runs every timing program once, in turn, so that load on the machine
+# falls on all of them alike. Every figure is printed against a reference of
+# the same round (the floor, a bare client, the plain-loop decode, the peer),
+# and bench/summarise.py gives min / median / max over the rounds. The memory
+# report, whose figures are byte counts, runs once at the end.
+#   ROUNDS=5 SECONDS_PER_FIGURE=2 bench/run.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
+rounds="${ROUNDS:-3}"
+seconds="${SECONDS_PER_FIGURE:-2}"
 cmake --preset bench >/dev/null
 cmake --build --preset bench
 (cd bench/peer && npm ci --no-audit --no-fund >/dev/null)
 dir=build/bench/bench
-"$dir/vorne_codec_bench" --benchmark_min_time=1
-"$dir/vorne_scan_bench" --seconds 4 --rounds 8
-"$dir/vorne_receiver_bench" --seconds 4
-"$dir/vorne_memory_report" --passes 1000
+out="build/bench/rounds-$(date -u +%Y%m%dT%H%M%SZ)"
+mkdir -p "$out"
+echo "rounds: $rounds; raw output in $out; load average at the start: $(cut -d' ' -f1-3 /proc/loadavg)"
+
+# A program that fails (a scan that failed, a datagram lost) is reported and
+# the rounds go on: its figures of that round are still in its output.
+run() {
+  local name="$1"
+  shift
+  if ! "$@" >"$out/$name.txt" 2>&1; then echo "round output $out/$name.txt: the program reported a failure"; fi
+}
+for round in $(seq 1 "$rounds"); do
+  echo "round $round of $rounds"
+  run "codec-$round" "$dir/vorne_codec_bench" --benchmark_min_time=0.5 \
+    --benchmark_out="$out/codec-$round.json" --benchmark_out_format=json
+  run "scan-$round" "$dir/vorne_scan_bench" --seconds "$seconds" --rounds 1
+  run "instances-$round" "$dir/vorne_instances_bench" --seconds "$seconds"
+  run "group_size-$round" "$dir/vorne_group_size_bench" --seconds 0.5
+  run "receiver-$round" "$dir/vorne_receiver_bench" --seconds "$seconds"
+done
+"$dir/vorne_memory_report" --passes 1000 | tee "$out/memory.log"
+echo "load average at the end: $(cut -d' ' -f1-3 /proc/loadavg)"
+echo
+bench/summarise.py "$out" | tee "$out/summary.md"

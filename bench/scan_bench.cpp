@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "bench/support/driver_library.hpp"
+#include "bench/support/figures.hpp"
 #include "bench/support/log_counter.hpp"
 #include "bench/support/percentiles.hpp"
 #include "platform/udp_socket.hpp"
@@ -293,6 +294,26 @@ double Rate(const std::vector<std::int64_t>& samples) {
     return total > 0 ? static_cast<double>(samples.size()) * 1e9 / static_cast<double>(total) : 0;
 }
 
+// The figures that bench/summarise.py gathers over the rounds: each against
+// a reference of the same run.
+void PrintFigures(const std::string& name, const Summary& floor, const Summary& direct, const Summary& driver,
+                  const Summary& replayDriver, double driverRate, double peerRate, double peerP50Us) {
+    const std::string prefix = name + " ";
+    bench::PrintFigure(prefix + "floor p50", floor.p50 / 1e3, "us");
+    bench::PrintFigure(prefix + "driver p50", driver.p50 / 1e3, "us");
+    bench::PrintFigure(prefix + "driver p99", driver.p99 / 1e3, "us");
+    bench::PrintFigure(prefix + "driver/floor p50", driver.p50 / floor.p50, "x");
+    bench::PrintFigure(prefix + "direct/floor p50", direct.p50 / floor.p50, "x");
+    bench::PrintFigure(prefix + "driver/direct p50", driver.p50 / direct.p50, "x");
+    bench::PrintFigure(prefix + "driver/r/floor p50", replayDriver.p50 / floor.p50, "x");
+    bench::PrintFigure(prefix + "driver p99/floor p99", driver.p99 / floor.p99, "x");
+    bench::PrintFigure(prefix + "driver scans/s", driverRate, "1/s");
+    if (peerRate <= 0) return;
+    bench::PrintFigure(prefix + "peer scans/s", peerRate, "1/s");
+    bench::PrintFigure(prefix + "peer p50/floor p50", peerP50Us * 1e3 / floor.p50, "x");
+    bench::PrintFigure(prefix + "driver/peer scans/s", driverRate / peerRate, "x");
+}
+
 bool Report(Group& group, const Options& options) {
     Summary floor = bench::Summarise(group.floor);
     Summary direct = bench::Summarise(group.direct);
@@ -330,6 +351,8 @@ bool Report(Group& group, const Options& options) {
                 "p50 ratio %.2f\n",
                 (replayDriver.p50 - floor.p50) / 1e3, (replayDriver.p99 - floor.p99) / 1e3, replayDriver.p50 / floor.p50);
     if (peerRate > 0) std::printf("  throughput driver/peer: %.2f\n", driverRate / peerRate);
+    PrintFigures(group.name, floor, direct, driver, replayDriver, driverRate, peerRate,
+                 JsonNumber(group.peerJson, "p50_us"));
     (void)options;
     return group.driverFailures == 0 && !group.driver.empty();
 }
