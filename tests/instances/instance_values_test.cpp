@@ -92,6 +92,7 @@ class InstanceValuesTest : public ::testing::Test {
 protected:
     void SetUp() override {
         testing_support::SetEnvironment("VORNE_BIND", "127.0.0.1");
+        testing_support::SetEnvironment("VORNE_LOG", "/dev/null");  // a line per answer, four instances
         sim::SimOptions options;
         options.bindAddress = "127.0.0.2";
         options.port = testing_support::FreeUdpPort();
@@ -114,6 +115,7 @@ protected:
         drivers_.clear();
         device_.Stop();
         testing_support::SetEnvironment("VORNE_BIND", nullptr);
+        testing_support::SetEnvironment("VORNE_LOG", nullptr);
     }
 
     sim::Simulator device_;
