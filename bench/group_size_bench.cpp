@@ -22,6 +22,7 @@
 #include "bench/support/figures.hpp"
 #include "bench/support/log_counter.hpp"
 #include "bench/support/percentiles.hpp"
+#include "bench/support/round_program.hpp"
 #include "sim/simulator.hpp"
 #include "tagcore.h"
 
@@ -46,10 +47,6 @@ struct Property {
 constexpr Property kProperties[] = {
     {85, "PRESENT-VALUE"}, {104, "RELINQUISH-DEFAULT"}, {111, "STATUS-FLAGS"}, {81, "OUT-OF-SERVICE"}, {117, "UNITS"}};
 
-struct Options {
-    double seconds = 0.3;  // per size and contender
-    bool smoke = false;
-};
 
 struct Group {
     std::vector<std::u16string> addresses;
@@ -118,37 +115,13 @@ DriverResult DriverScans(const bench::DriverLibrary& driver, const Group& group,
     return result;
 }
 
-bool ParseOptions(int argc, char** argv, Options& options) {
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (arg == "--seconds" && i + 1 < argc) {
-            options.seconds = std::atof(argv[++i]);
-        } else if (arg == "--smoke") {
-            options.smoke = true;
-            options.seconds = 0.05;
-        } else {
-            std::fprintf(stderr, "usage: vorne_group_size_bench [--seconds S] [--smoke]\n");
-            return false;
-        }
-    }
-    return options.seconds > 0;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
-    Options options;
-    if (!ParseOptions(argc, argv, options)) return 2;
+    double seconds = 0.3;  // per figure
+    if (!bench::ParseRoundOptions(argc, argv, "vorne_group_size_bench", 0.05, seconds)) return 2;
     sim::Simulator device;
-    sim::SimOptions simOptions;
-    simOptions.bindAddress = kDeviceIp;
-    simOptions.port = 0;
-    simOptions.deviceInstance = kDeviceInstance;
-    std::string error;
-    if (!device.Start(simOptions, error)) {
-        std::fprintf(stderr, "group size bench: the simulated device did not start: %s\n", error.c_str());
-        return 1;
-    }
+    if (!bench::StartDevice(device, kDeviceIp, kDeviceInstance, "vorne_group_size_bench")) return 1;
     setenv("VORNE_BIND", kHostIp, 1);
     setenv("VORNE_BROADCAST", kDeviceIp, 1);  // the Who-Is that binds the station reaches the device
     bench::DriverLibrary driver;
@@ -173,7 +146,7 @@ int main(int argc, char** argv) {
         bench::BareClient client(kHostIp, 200);
         std::vector<std::int64_t> direct;
         Answer answer = Answer::kNone;
-        const std::int64_t end = NowNs() + static_cast<std::int64_t>(options.seconds * 1e9);
+        const std::int64_t end = NowNs() + static_cast<std::int64_t>(seconds * 1e9);
         do {
             const std::int64_t t0 = NowNs();
             const std::int32_t n = client.RoundTrip(bench::Ip(kDeviceIp), device.Port(), group.request);
@@ -185,7 +158,7 @@ int main(int argc, char** argv) {
             if (answer == Answer::kSegmented) break;
             direct.push_back(t1 - t0);
         } while (NowNs() < end);
-        const DriverResult result = DriverScans(driver, group, options.seconds);
+        const DriverResult result = DriverScans(driver, group, seconds);
         auto driverSamples = result.samples;
         const bench::Summary d = bench::Summarise(driverSamples);
         const bench::Summary b = bench::Summarise(direct);

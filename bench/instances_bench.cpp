@@ -20,6 +20,7 @@
 #include "bench/support/figures.hpp"
 #include "bench/support/log_counter.hpp"
 #include "bench/support/percentiles.hpp"
+#include "bench/support/round_program.hpp"
 #include "sim/simulator.hpp"
 #include "tagcore.h"
 
@@ -32,10 +33,6 @@ constexpr const char* kHostIp = "127.0.0.1";
 constexpr std::uint16_t kAnalogValue = 2;
 constexpr std::uint8_t kPresentValue = 85;
 
-struct Options {
-    double seconds = 1.0;  // per K and contender
-    bool smoke = false;
-};
 
 struct Outcome {
     std::vector<std::int64_t> samples;  // every scan of every thread, ns
@@ -107,7 +104,8 @@ Outcome DriverThreads(int k, std::uint16_t devicePort, double seconds, std::stri
             }
             while (driver->readFinish(&value, 0, 1, &status) != 1) {
             }
-            if (status != 0 || value.quality != 192) ++failures;
+            if ((status != 0 || value.quality != 192) && failures++ == 0)
+                std::printf("instance %d: a scan ended with status %d, quality %u\n", i, status, value.quality);
             samples.push_back(NowNs() - t0);
         }
     });
@@ -115,43 +113,21 @@ Outcome DriverThreads(int k, std::uint16_t devicePort, double seconds, std::stri
     return outcome;
 }
 
-bool ParseOptions(int argc, char** argv, Options& options) {
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (arg == "--seconds" && i + 1 < argc) {
-            options.seconds = std::atof(argv[++i]);
-        } else if (arg == "--smoke") {
-            options.smoke = true;
-            options.seconds = 0.2;
-        } else {
-            std::fprintf(stderr, "usage: vorne_instances_bench [--seconds S] [--smoke]\n");
-            return false;
-        }
-    }
-    return options.seconds > 0;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
-    Options options;
-    if (!ParseOptions(argc, argv, options)) return 2;
+    double seconds = 1.0;  // per figure
+    if (!bench::ParseRoundOptions(argc, argv, "vorne_instances_bench", 0.2, seconds)) return 2;
     sim::Simulator device;
-    sim::SimOptions simOptions;
-    simOptions.bindAddress = kDeviceIp;
-    simOptions.port = 0;
-    std::string error;
-    if (!device.Start(simOptions, error)) {
-        std::fprintf(stderr, "instances bench: the simulated device did not start: %s\n", error.c_str());
-        return 1;
-    }
+    if (!bench::StartDevice(device, kDeviceIp, sim::SimOptions().deviceInstance, "vorne_instances_bench")) return 1;
     setenv("VORNE_BIND", kHostIp, 1);
     std::printf("instances bench: device %s:%u (tools/sim); each instance and each bare client on its own thread\n",
                 kDeviceIp, device.Port());
     bool ok = true;
+    std::string error;
     for (const int k : {1, 2, 4}) {
-        const Outcome bare = BareThreads(k, device.Port(), options.seconds);
-        const Outcome driver = DriverThreads(k, device.Port(), options.seconds, error);
+        const Outcome bare = BareThreads(k, device.Port(), seconds);
+        const Outcome driver = DriverThreads(k, device.Port(), seconds, error);
         if (!error.empty()) {
             std::fprintf(stderr, "instances bench: %s\n", error.c_str());
             return 1;

@@ -31,6 +31,9 @@ def codec_figures(path):
         # time other work held the processor.
         times[name] = b["cpu_time"]
         out.append((name + " processor time", b["cpu_time"], b.get("time_unit", "ns")))
+        for counter in ("allocs_per_iter", "allocs_per_value"):
+            if counter in b:
+                out.append((name + " " + counter.replace("_", " "), b[counter], ""))
         if "ns_per_value" in b:  # a rate counter (per processor second), inverted: seconds per value
             out.append((name + " per value", b["ns_per_value"] * 1e9, "ns"))
     if DECODE in times and REFERENCE in times and times[REFERENCE] > 0:
