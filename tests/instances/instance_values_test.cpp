@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <memory>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -27,15 +28,17 @@ constexpr int kInstances = 4;
 constexpr auto kScanning = std::chrono::seconds(3);
 using Clock = std::chrono::steady_clock;
 constexpr std::uint32_t kObjectsPerInstance = 60;
-constexpr std::uint32_t kFirstObject = 10;  // AV i holds i * 0.5 from AV 2 on
+constexpr std::uint32_t kFirstObject = 10;
+constexpr std::uint32_t kAnalogValue = 2;
 
 struct Tag {
     std::u16string address;
     double expected;
 };
 
-// Instance k's groups, of 1, 3 + k, 12 and 24 tags, over objects of its own.
-std::vector<std::vector<Tag>> GroupsOf(int instance) {
+// Instance k's groups, of 1, 3 + k, 12 and 24 tags, over objects of its own;
+// each tag expects what the device holds.
+std::vector<std::vector<Tag>> GroupsOf(const sim::Simulator& device, int instance) {
     const std::uint32_t first = kFirstObject + kObjectsPerInstance * static_cast<std::uint32_t>(instance);
     std::vector<std::vector<Tag>> groups;
     std::uint32_t next = first;
@@ -43,7 +46,8 @@ std::vector<std::vector<Tag>> GroupsOf(int instance) {
         std::vector<Tag> group;
         for (std::uint32_t i = 0; i < size; ++i, ++next) {
             const std::string text = "AV:" + std::to_string(next) + ":PRESENT-VALUE";
-            group.push_back({std::u16string(text.begin(), text.end()), next * 0.5});
+            const auto value = device.PresentValue(kAnalogValue, next);
+            group.push_back({std::u16string(text.begin(), text.end()), value ? value->real : -1.0});
         }
         groups.push_back(std::move(group));
     }
@@ -60,8 +64,8 @@ struct Tally {
 
 // One host thread: scans its instance's groups in turn until the time is up
 // and checks every value delivered at quality 192.
-void ScanInstance(const DriverModule& driver, int instance, Clock::time_point until, Tally& tally) {
-    const auto groups = GroupsOf(instance);
+void ScanInstance(const DriverModule& driver, const std::vector<std::vector<Tag>>& groups, int instance,
+                  Clock::time_point until, Tally& tally) {
     std::vector<HostValue> values;
     for (std::size_t g = 0; Clock::now() < until; g = (g + 1) % groups.size()) {
         const auto& group = groups[g];
@@ -123,11 +127,22 @@ protected:
 };
 
 TEST_F(InstanceValuesTest, EveryInstanceOnItsOwnThreadGetsOnlyItsOwnValues) {
+    // Every object of every instance holds a value of its own.
+    std::vector<std::vector<std::vector<Tag>>> groups;
+    std::set<double> values;
+    std::size_t tags = 0;
+    for (int k = 0; k < kInstances; ++k) {
+        groups.push_back(GroupsOf(device_, k));
+        for (const auto& group : groups.back())
+            for (const Tag& tag : group) values.insert(tag.expected), ++tags;
+    }
+    ASSERT_EQ(values.size(), tags);
+
     Tally tallies[kInstances];
     const auto until = Clock::now() + kScanning;
     std::vector<std::thread> hosts;
     for (int k = 0; k < kInstances; ++k)
-        hosts.emplace_back([&, k] { ScanInstance(*drivers_[static_cast<std::size_t>(k)], k, until, tallies[k]); });
+        hosts.emplace_back([&, k] { ScanInstance(*drivers_[static_cast<std::size_t>(k)], groups[static_cast<std::size_t>(k)], k, until, tallies[k]); });
     for (auto& host : hosts) host.join();
 
     for (int k = 0; k < kInstances; ++k) {
