@@ -151,13 +151,15 @@ int RunWrite(const CommonOptions& options, const char* argv0) {
     const std::string& value = options.positional[2];
     DriverHost driver(options.driverPath.empty() ? DefaultLibraryPath(argv0) : options.driverPath);
     if (driver.Loaded() && !CheckStationAndAddresses(driver, options, station, {address})) return kExitUsage;
-    if (driver.Loaded() && !CheckValue(driver, options, address, value)) return kExitUsage;
     if (const int exitCode = OpenDriver(driver, options); exitCode != kExitOk) return exitCode;
+    // The tag's type comes from the tables the driver builds when it opens.
+    if (!CheckValue(driver, options, address, value)) return kExitUsage;
     const std::u16string wideStation = platform::Utf8ToUtf16(station);
     driver.AddGroup(1, wideStation);
     const std::int32_t status = driver.WriteWhenBound(wideStation, platform::Utf8ToUtf16(address),
                                                       platform::Utf8ToUtf16(value), options.host.timeoutMs);
     std::printf("write %s = %s: %s\n", address.c_str(), value.c_str(), StatusText(status).c_str());
+    std::fflush(stdout);
     if (status == kStatusDoesNotFit) {
         // Say what the property takes, from the text it reads as now.
         const ScanResult now = driver.Read(wideStation, {platform::Utf8ToUtf16(WithoutPriority(address))});
