@@ -3,6 +3,7 @@
 # on loopback: values in the order asked, no value where a read failed, exit
 # statuses, messages that name the offending text and what to do next.
 #   cli_behaviour.sh VORNE PORT read|poll|write|messages|browse|demo
+# With KEEP_GOING=1 every check runs and each failed one is listed.
 set -euo pipefail
 vorne="$1"
 port="$2"
@@ -12,7 +13,12 @@ work=$(mktemp -d)
 pids=()
 trap 'for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done; rm -rf "$work"' EXIT
 
-fail() { echo "FAIL: $*"; exit 1; }
+failures=0
+fail() {
+    echo "FAIL: $*"
+    failures=$((failures + 1))
+    [ "${KEEP_GOING:-0}" = 1 ] || exit 1
+}
 # expect_exit STATUS COMMAND...: runs the command (output to $work/out and $work/err).
 expect_exit() {
     local want="$1" got=0
@@ -196,4 +202,5 @@ demo)
     ;;
 *) fail "unknown mode $mode" ;;
 esac
+[ "$failures" -eq 0 ] || { echo "cli $mode: $failures checks failed"; exit 1; }
 echo "cli $mode: ok"

@@ -161,7 +161,8 @@ int RunPoll(const CommonOptions& options, const char* argv0) {
             }
         }
         PrintScan(tags, groups, options.json, table, cycle);
-        while (!g_stop && platform::TickCount() - started < options.intervalMs) {
+        const bool last = options.count >= 0 && static_cast<std::int64_t>(cycle) == options.count;
+        while (!g_stop && !last && platform::TickCount() - started < options.intervalMs) {
             driver.Idle();
             platform::SleepMs(10);
         }
