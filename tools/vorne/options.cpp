@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <sstream>
 #include <string_view>
+#include <type_traits>
 
 #include "platform/udp_socket.hpp"
 #include "platform/utf.hpp"
@@ -134,17 +135,21 @@ bool Apply(std::string_view arg, const char* text, const std::string& command, C
         error = std::string(arg) + " needs " + what + ", not '" + text + "'";
         return false;
     };
+    // A number low..high into the field, or the message what it needs.
+    auto numberInto = [&](auto& field, std::int64_t low, std::int64_t high, const char* what) {
+        if (!ReadNumber(text, low, high, number)) return needs(what);
+        field = static_cast<std::remove_reference_t<decltype(field)>>(number);
+        return true;
+    };
     if (arg == "--help") options.help = true;
     else if (arg == "--json") options.json = true;
     else if (arg == "--strict") options.strict = true;
     else if (arg == "--verbose") options.verbose = true;
     else if (arg == "--no-segmentation") options.simNoSegmentation = true;
     else if (arg == "--port") {
-        if (!ReadNumber(text, 1, 65535, number)) return needs("a port 1..65535");
-        options.host.udpPort = static_cast<std::uint32_t>(number);
+        return numberInto(options.host.udpPort, 1, 65535, "a port 1..65535");
     } else if (arg == "--timeout") {
-        if (!ReadNumber(text, 1, 65535, number)) return needs("1..65535 ms");
-        options.host.timeoutMs = static_cast<std::uint16_t>(number);
+        return numberInto(options.host.timeoutMs, 1, 65535, "1..65535 ms");
     } else if (arg == "--null-value") {
         options.host.nullValue = platform::Utf8ToUtf16(text);
     } else if (arg == "--log") {
@@ -158,8 +163,7 @@ bool Apply(std::string_view arg, const char* text, const std::string& command, C
     } else if (arg == "--mstp") {
         options.host.mstpDevice = text;
     } else if (arg == "--baud") {
-        if (!ReadNumber(text, 1200, 1000000, number)) return needs("a baud rate such as 38400");
-        options.host.baudRate = static_cast<std::uint32_t>(number);
+        return numberInto(options.host.baudRate, 1200, 1000000, "a baud rate such as 38400");
     } else if (arg == "--station") {
         options.host.mstpStation = text;
         options.stationGiven = true;
@@ -170,14 +174,11 @@ bool Apply(std::string_view arg, const char* text, const std::string& command, C
     } else if (arg == "--objects") {
         options.objectsFile = text;
     } else if (arg == "--interval") {
-        if (!ReadNumber(text, 1, 86400000, number)) return needs("milliseconds");
-        options.intervalMs = static_cast<std::uint32_t>(number);
+        return numberInto(options.intervalMs, 1, 86400000, "milliseconds");
     } else if (arg == "--count") {
-        if (!ReadNumber(text, 1, 1LL << 40, number)) return needs("a number of scans");
-        options.count = number;
+        return numberInto(options.count, 1, 1LL << 40, "a number of scans");
     } else if (arg == "--device") {
-        if (!ReadNumber(text, 0, 4194302, number)) return needs("0..4194302");
-        options.deviceInstance = static_cast<std::uint32_t>(number);
+        return numberInto(options.deviceInstance, 0, 4194302, "0..4194302");
     } else if (arg == "--range") {
         if (!ReadRange(text, options.rangeLow, options.rangeHigh)) return needs("LOW-HIGH, two device instances");
     } else if (arg == "--out") {
@@ -185,11 +186,9 @@ bool Apply(std::string_view arg, const char* text, const std::string& command, C
     } else if (arg == "--name") {
         options.simName = text;
     } else if (arg == "--network") {
-        if (!ReadNumber(text, 0, 65534, number)) return needs("0..65534");
-        options.simNetwork = static_cast<std::uint16_t>(number);
+        return numberInto(options.simNetwork, 0, 65534, "0..65534");
     } else if (arg == "--mac") {
-        if (!ReadNumber(text, 0, 255, number)) return needs("0..255");
-        options.simMac = static_cast<std::uint8_t>(number);
+        return numberInto(options.simMac, 0, 255, "0..255");
     } else if (arg == "--unreadable") {
         options.simUnreadable = text;
     }
