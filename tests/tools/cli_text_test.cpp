@@ -59,16 +59,19 @@ TEST(CsvReader, ReadsBackWhatTheTagListWriterQuotes) {
     EXPECT_EQ(rows[1].fields[6], "62 (degrees-Celsius)");
 }
 
-TEST(ShortestNumberText, RealsReadAsTheirShortestTextAndDoublesKeepTheirDigits) {
-    EXPECT_EQ(ShortestNumberText(static_cast<double>(21.3f)), "21.3");
-    EXPECT_EQ(ShortestNumberText(static_cast<double>(0.1f)), "0.1");
-    EXPECT_EQ(ShortestNumberText(21.0), "21");
-    EXPECT_EQ(ShortestNumberText(-7.0), "-7");
-    EXPECT_EQ(ShortestNumberText(1.5e9), "1.5e+09");
-    EXPECT_EQ(ShortestNumberText(0.1), "0.1");  // a double that no float holds exactly
-    EXPECT_EQ(ShortestNumberText(1e300), "1e+300");
+TEST(NumberText, RealsReadAsTheirShortestTextAndDoublesAsAHostShowsThem) {
+    EXPECT_EQ(NumberText(static_cast<double>(21.3f)), "21.3");
+    EXPECT_EQ(NumberText(static_cast<double>(0.1f)), "0.1");
+    EXPECT_EQ(NumberText(21.0), "21");
+    EXPECT_EQ(NumberText(-7.0), "-7");
+    EXPECT_EQ(NumberText(1.5e9), "1.5e+09");
+    // Doubles that no float holds exactly: nine significant digits.
+    EXPECT_EQ(NumberText(0.1), "0.1");
+    EXPECT_EQ(NumberText(3.141592653589793), "3.14159265");
+    EXPECT_EQ(NumberText(1500000000.25), "1.5e+09");
+    EXPECT_EQ(NumberText(1e300), "1e+300");
     for (const float value : {21.3f, 0.7f, 123456.79f, -3.4e38f, 1e-30f}) {
-        const std::string text = ShortestNumberText(value);
+        const std::string text = NumberText(value);
         EXPECT_EQ(std::stof(text), value) << text;
     }
 }

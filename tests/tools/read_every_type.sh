@@ -33,7 +33,7 @@ expect() {
 cat "$work/types.json"
 expect "$work/types.json" AV:9:PRESENT-VALUE 21.5                # Real
 expect "$work/types.json" AV:9:OUT-OF-SERVICE 0                  # Boolean
-expect "$work/types.json" AV:9:HIGH-LIMIT 1500000000.25          # Double
+expect "$work/types.json" AV:9:HIGH-LIMIT 1.5e+09                # Double
 expect "$work/types.json" AV:9:LOW-LIMIT -7                      # Signed
 expect "$work/types.json" AV:9:DESCRIPTION "Zone Ä"              # CharacterString (UTF-8)
 expect "$work/types.json" AV:9:EVENT-ENABLE 101                  # BitString

@@ -25,7 +25,7 @@ TagValue DescribeValue(const HostValue& record) {
         text.resize(std::char_traits<char16_t>::length(text.c_str()));
         value.text = platform::Utf16ToUtf8(text);
     } else if (record.kind == encoding::kKindDouble) {
-        value.text = ShortestNumberText(encoding::GetDouble(record));
+        value.text = NumberText(encoding::GetDouble(record));
     } else {
         value.text = std::to_string(encoding::GetInteger(record));
     }
