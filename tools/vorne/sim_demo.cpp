@@ -182,7 +182,7 @@ int RunDemo(const CommonOptions& options, const char* argv0) {
     demo.Read("find the device by its instance (Who-Is / I-Am)", "0:1234", {"DEV:1234:OBJECT-NAME"});
     demo.Read("the object list, a segmented answer (network:device stations accept segments)", "0:1234",
               {"DEV:1234:OBJECT-LIST"});
-    demo.Read("a weekly schedule as one line of text", ip, {"SCH:1:WEEKLY-SCHEDULE"});
+    demo.Read("a weekly schedule: its text, and the same as a table", ip, {"SCH:1:WEEKLY-SCHEDULE"});
     demo.Read("an object the device does not have", ip, {"AV:999:PRESENT-VALUE"}, 14);
     const int exitCode = demo.Summary();
     driver.Close();
