@@ -1,5 +1,6 @@
 #include "tools/vorne/options.hpp"
 
+#include <cstdio>
 #include <cstdlib>
 #include <sstream>
 #include <string_view>
