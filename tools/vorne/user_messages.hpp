@@ -26,10 +26,6 @@ std::string StationStatusAdvice(const std::string& station, std::int32_t status,
 // "a bit string, one 0 or 1 per bit (now 101)".
 std::string ExpectedForm(const std::string& currentText);
 
-}  // namespace vorne_tool
-
-namespace vorne_tool {
-
 // Tries the local address and port before a command listens there. kExitOk
 // when free; kExitUsage after saying so when the address is not one of this
 // machine's. A busy port ("address already in use") is said once, with the
