@@ -385,8 +385,9 @@ int Browser::Run() {
     }
     for (std::intptr_t h = 1; h <= handle; ++h) driver_.RemoveGroup(h);
     Progress(true);
-    if (!answering) return Finish(kExitFailed, "the device stopped answering; the tag list holds what was read before");
+    // Ctrl-C while the device was silent is still the user's interruption.
     if (g_interrupted) return Finish(kExitFailed, kInterrupted);
+    if (!answering) return Finish(kExitFailed, "the device stopped answering; the tag list holds what was read before");
     return Finish(kExitOk, "");
 }
 
