@@ -9,7 +9,9 @@ set -euo pipefail
 packages=(cmake ninja-build g++ libgtest-dev libgmock-dev googletest binutils libbenchmark-dev)
 if [ "${1:-}" = "--ci" ]; then
   packages+=(clang libclang-rt-14-dev g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-i686 wine64)
-  packages+=(tshark nodejs npm)
+  packages+=(tshark)
+  # Debian's Node.js and npm unless the machine has them (for example from NodeSource).
+  command -v npm >/dev/null || packages+=(nodejs npm)
 fi
 missing=()
 for p in "${packages[@]}"; do
