@@ -9,11 +9,16 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build="${1:-build/release}"
 
+# scripts/setup.sh --ci installs Node.js 20 into build/node where the system's is older.
+[ -x build/node/node_modules/.bin/node ] && export PATH="$PWD/build/node/node_modules/.bin:$PATH"
 for tool in node npm tshark text2pcap; do
-  command -v "$tool" >/dev/null || { echo "interop: $tool is missing (scripts/setup.sh --ci installs tshark)"; exit 1; }
+  command -v "$tool" >/dev/null || { echo "interop: $tool is missing; scripts/setup.sh --ci installs it"; exit 1; }
 done
 major=$(node -p 'process.versions.node.split(".")[0]')
-[ "$major" -ge 20 ] || { echo "interop: Node.js $major is too old, @bacnet-js/client needs 20 or later"; exit 1; }
+[ "$major" -ge 20 ] || {
+  echo "interop: Node.js $major is too old, @bacnet-js/client needs 20 or later; scripts/setup.sh --ci installs it"
+  exit 1
+}
 [ -x "$build/tools/vorne" ] || { echo "interop: no $build/tools/vorne, build first"; exit 1; }
 
 (cd tests/interop && npm ci --no-audit --no-fund --loglevel=error)

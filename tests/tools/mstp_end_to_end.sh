@@ -16,7 +16,7 @@ for _ in $(seq 50); do
   sleep 0.1
 done
 [ -n "$line" ] || { cat "$work/sim.out"; echo "the simulator made no pseudo-terminal"; exit 1; }
-mstp=(--mstp "$line" --station 1 --log "$work/log" --null-value NULL)
+mstp=(--mstp "$line" --station 1 --log "$work/log")
 
 check() {  # check WHAT PATTERN FILE
   grep -q -- "$2" "$3" || { echo "FAIL $1"; cat "$3"; echo "--- log"; tail -20 "$work/log"; exit 1; }
@@ -34,7 +34,7 @@ check "written value is present" '"address":"AV:1:PRESENT-VALUE","value":"55.5",
 check "slot 8 holds the write" '"value":"NULL|NULL|NULL|NULL|NULL|NULL|NULL|55.5|NULL|NULL|NULL|NULL|NULL|NULL|NULL|NULL"' \
   "$work/after.json"
 
-"$vorne" write "${mstp[@]}" 5 AV:1:PRESENT-VALUE:8 NULL >"$work/relinquish.txt"
+"$vorne" write "${mstp[@]}" --null-value NULL 5 AV:1:PRESENT-VALUE:8 NULL >"$work/relinquish.txt"
 check "relinquish at priority 8" ': 0 (success)' "$work/relinquish.txt"
 "$vorne" read --json "${mstp[@]}" 5 AV:1:PRESENT-VALUE AV:1:PRIORITY-ARRAY >"$work/relinquished.json"
 check "relinquish default is back" '"address":"AV:1:PRESENT-VALUE","value":"21","quality":192' "$work/relinquished.json"

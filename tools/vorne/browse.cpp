@@ -17,6 +17,8 @@
 #include "tools/vorne/bacnet_client.hpp"
 #include "tools/vorne/browse_plan.hpp"
 #include "tools/vorne/commands.hpp"
+#include "tools/vorne/station_text.hpp"
+#include "tools/vorne/user_messages.hpp"
 #include "tools/vorne/text_escape.hpp"
 #include "tools/vorne/value_text.hpp"
 
@@ -36,7 +38,6 @@ namespace {
 std::atomic<bool> g_interrupted{false};
 
 constexpr std::int32_t kStatusNoAnswer = -15;
-constexpr std::int32_t kStatusNotBound = 13;
 constexpr std::uint32_t kWildcardDevice = 4194303;
 constexpr std::uint32_t kObjectListProperty = 76;
 constexpr std::uint32_t kObjectIdentifier = 75;
@@ -46,33 +47,7 @@ constexpr std::size_t kObjectListTextLimit = 9999 - 24;
 // Answer octets one object takes at most, as we read it.
 constexpr std::uint32_t kOctetsPerObject = 200;
 constexpr std::size_t kMostObjectsPerRequest = 16;
-
-struct StationParts {
-    std::string link;          // IP address (or MS/TP station); empty for NETWORK:DEVICE
-    std::int64_t network = -1;
-    std::int64_t device = -1;
-    std::string mac;           // hex, behind a router
-};
-
-StationParts SplitStation(const std::string& station) {
-    std::vector<std::string> parts;
-    std::stringstream in(station);
-    for (std::string part; std::getline(in, part, ':');) parts.push_back(part);
-    StationParts s;
-    auto number = [](const std::string& text) { return text.empty() ? -1LL : std::atoll(text.c_str()); };
-    if (parts.size() == 2) {
-        s.network = number(parts[0]);
-        s.device = number(parts[1]);
-    } else if (!parts.empty()) {
-        s.link = parts[0];
-        if (parts.size() >= 3) {
-            s.network = number(parts[1]);
-            s.device = number(parts[2]);
-        }
-        if (parts.size() == 4) s.mac = parts[3];
-    }
-    return s;
-}
+const char* const kNoAnswer = "no answer to ReadProperty or Who-Is";
 
 std::vector<std::uint8_t> MacOctets(const std::string& hex) {
     std::vector<std::uint8_t> octets;
@@ -130,16 +105,7 @@ private:
 ScanResult Browser::Read(const std::string& station, const std::vector<std::string>& addresses) {
     std::vector<std::u16string> wide;
     for (const auto& a : addresses) wide.push_back(platform::Utf8ToUtf16(a));
-    const std::u16string header = platform::Utf8ToUtf16(station);
-    ScanResult scan = driver_.Read(header, wide);
-    for (int attempt = 0; !scan.sent && scan.status == kStatusNotBound && attempt < 30 && !g_interrupted; ++attempt) {
-        for (int i = 0; i < 10; ++i) {
-            driver_.Idle();
-            platform::SleepMs(10);
-        }
-        scan = driver_.Read(header, wide);
-    }
-    return scan;
+    return driver_.ReadWhenBound(platform::Utf8ToUtf16(station), wide, options_.host.timeoutMs, &g_interrupted);
 }
 
 bool Good(const ScanResult& scan, std::size_t index) {
@@ -154,8 +120,14 @@ bool Browser::ReadDevice() {
         // answers by instance, so this goes through our own socket).
         std::string why;
         if (!OpenClient(why) || !FindInstance(why)) {
-            std::fprintf(stderr, "vorne browse: the device instance at %s is unknown (%s); name the station as "
-                                 "ADDRESS:0:DEVICE\n", station_.c_str(), why.c_str());
+            if (g_interrupted) return false;
+            if (why == kNoAnswer)
+                std::fprintf(stderr, "vorne browse: station %s is silent: no answer to ReadProperty or Who-Is within "
+                                     "%u ms; check the address, the port (--port) and that the device is on\n",
+                             station_.c_str(), options_.host.timeoutMs);
+            else
+                std::fprintf(stderr, "vorne browse: the device instance at %s is unknown (%s); name the station as "
+                                     "ADDRESS:0:DEVICE\n", station_.c_str(), why.c_str());
             return false;
         }
     } else {
@@ -164,8 +136,10 @@ bool Browser::ReadDevice() {
     const std::string dev = "DEV:" + std::to_string(device_) + ":";
     const ScanResult info = Read(station_, {dev + "OBJECT-NAME", dev + "SEGMENTATION-SUPPORTED", dev + "MAX-APDU-LENGTH-ACCEPTED"});
     if (!Good(info, 0)) {
-        std::fprintf(stderr, "vorne browse: device %u at %s does not answer (%s)\n", device_, station_.c_str(),
-                     StatusText(StatusOf(info)).c_str());
+        if (g_interrupted) return false;
+        const std::string advice = StationStatusAdvice(station_, StatusOf(info), options_.host.timeoutMs);
+        std::fprintf(stderr, "vorne browse: device %u at %s does not answer (%s)%s%s\n", device_, station_.c_str(),
+                     StatusText(StatusOf(info)).c_str(), advice.empty() ? "" : ": ", advice.c_str());
         return false;
     }
     deviceName_ = info.values[0].text;
@@ -190,7 +164,7 @@ bool Browser::FindInstance(std::string& why) {
     client_->CollectIAms(options_.host.timeoutMs, [&](const IAm& iAm) {
         if (!found && iAm.from.ip == clientTarget_->ip) device_ = iAm.deviceInstance, found = true;
     });
-    if (!found) why = "no answer to ReadProperty or Who-Is";
+    if (!found) why = kNoAnswer;
     return found;
 }
 
@@ -379,8 +353,10 @@ void Browser::Progress(bool final) {
 }
 
 int Browser::Run() {
-    if (!ReadDevice()) return kExitFailed;
+    const char* const kInterrupted = "interrupted; the tag list holds what was read so far";
+    if (!ReadDevice()) return g_interrupted ? Finish(kExitFailed, kInterrupted) : kExitFailed;
     if (!ReadObjectList()) {
+        if (g_interrupted) return Finish(kExitFailed, kInterrupted);
         std::fprintf(stderr, "vorne browse: the object list of device %u could not be read\n", device_);
         return kExitFailed;
     }
@@ -409,8 +385,9 @@ int Browser::Run() {
     }
     for (std::intptr_t h = 1; h <= handle; ++h) driver_.RemoveGroup(h);
     Progress(true);
+    // Ctrl-C while the device was silent is still the user's interruption.
+    if (g_interrupted) return Finish(kExitFailed, kInterrupted);
     if (!answering) return Finish(kExitFailed, "the device stopped answering; the tag list holds what was read before");
-    if (g_interrupted) return Finish(kExitFailed, "interrupted; the tag list holds what was read so far");
     return Finish(kExitOk, "");
 }
 
@@ -465,7 +442,8 @@ int RunBrowse(const CommonOptions& options, const char* argv0) {
         return kExitUsage;
     }
     DriverHost driver(options.driverPath.empty() ? DefaultLibraryPath(argv0) : options.driverPath);
-    if (!OpenDriver(driver, options)) return kExitFailed;
+    if (driver.Loaded() && !CheckStationAndAddresses(driver, options, options.positional[0], {})) return kExitUsage;
+    if (const int exitCode = OpenDriver(driver, options); exitCode != kExitOk) return exitCode;
     std::signal(SIGINT, [](int) { g_interrupted = true; });
     Browser browser(driver, options, options.positional[0]);
     const int exitCode = browser.Run();

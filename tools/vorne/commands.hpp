@@ -18,7 +18,8 @@ int RunDemo(const CommonOptions& options, const char* argv0);
 int RunDiscover(const CommonOptions& options);
 int RunBrowse(const CommonOptions& options, const char* argv0);
 
-// Loads and opens the driver; prints why not on standard error.
-bool OpenDriver(DriverHost& driver, const CommonOptions& options);
+// Opens the loaded driver: kExitOk, or the exit status after saying why not
+// (a busy port is said once and the driver opens on another).
+int OpenDriver(DriverHost& driver, const CommonOptions& options);
 
 }  // namespace vorne_tool

@@ -10,6 +10,8 @@
 #include "platform/udp_socket.hpp"
 #include "tools/vorne/bacnet_client.hpp"
 #include "tools/vorne/commands.hpp"
+#include "tools/vorne/local_port.hpp"
+#include "tools/vorne/user_messages.hpp"
 #include "tools/vorne/text_escape.hpp"
 
 namespace vorne_tool {
@@ -101,14 +103,17 @@ int RunDiscover(const CommonOptions& options) {
         return kExitUsage;
     }
     const auto port = static_cast<std::uint16_t>(options.host.udpPort);
+    if (!options.bind.empty() && CheckLocalPort(options.bind, port).state == PortState::kNotLocal)
+        return CheckLocalAddress("discover", options.bind, port, "");
     BacnetClient client;
     if (!client.Open(options.bind, port, true, error)) {
         std::fprintf(stderr, "vorne discover: %s\n", error.c_str());
         return kExitFailed;
     }
     if (client.LocalPort() != port)
-        std::fprintf(stderr, "vorne discover: port %u is busy; listening on %u (devices that answer by broadcast "
-                             "are not heard)\n", port, client.LocalPort());
+        std::fprintf(stderr, "vorne discover: UDP port %u: address already in use (another BACnet program?); "
+                             "listening on %u, where devices that answer by broadcast are not heard. --port N or "
+                             "--bind ADDR picks another\n", port, client.LocalPort());
 
     std::optional<std::pair<std::uint32_t, std::uint32_t>> range;
     if (options.rangeLow >= 0) range = std::make_pair(static_cast<std::uint32_t>(options.rangeLow),

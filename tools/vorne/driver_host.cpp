@@ -11,6 +11,7 @@ namespace vorne_tool {
 namespace {
 
 constexpr std::uint32_t kPollIntervalMs = 5;
+constexpr std::int32_t kStatusNotBound = 13;
 
 template <typename Fn>
 bool Resolve(const platform::DynamicLibrary& library, const char* name, Fn& out, std::string& error) {
@@ -45,6 +46,7 @@ DriverHost::DriverHost(const std::string& libraryPath) : library_(libraryPath) {
     loaded_ = Resolve(library_, "UDrvOpenW", open_entry_, error_) && Resolve(library_, "UDrvClose", close_entry_, error_) &&
               Resolve(library_, "UDrvOnIdle", idle_entry_, error_) &&
               Resolve(library_, "UDrvGetTypeW", type_entry_, error_) &&
+              Resolve(library_, "UDrvValidAddressExW", valid_address_entry_, error_) &&
               Resolve(library_, "UDrvAddGroupW", add_group_entry_, error_) &&
               Resolve(library_, "UDrvRemoveGroup", remove_group_entry_, error_) &&
               Resolve(library_, "UDrvReadGroupStartW", read_start_entry_, error_) &&
@@ -92,6 +94,38 @@ void DriverHost::RemoveGroup(std::intptr_t handle) { remove_group_entry_(reinter
 void DriverHost::Idle() { idle_entry_(); }
 
 std::int32_t DriverHost::TagType(const std::u16string& address) { return type_entry_(nullptr, address.c_str()); }
+
+std::int32_t DriverHost::CheckAddress(const std::u16string& address) { return valid_address_entry_(address.c_str()); }
+
+void DriverHost::IdleAWhile() {
+    for (int i = 0; i < 10; ++i) {
+        idle_entry_();
+        platform::SleepMs(10);
+    }
+}
+
+ScanResult DriverHost::ReadWhenBound(const std::u16string& station, const std::vector<std::u16string>& addresses,
+                                     std::uint32_t waitMs, const std::atomic<bool>* stop) {
+    const std::uint32_t started = platform::TickCount();
+    ScanResult scan = Read(station, addresses);
+    while (!scan.sent && scan.status == kStatusNotBound && platform::TickCount() - started < waitMs &&
+           (stop == nullptr || !*stop)) {
+        IdleAWhile();
+        scan = Read(station, addresses);
+    }
+    return scan;
+}
+
+std::int32_t DriverHost::WriteWhenBound(const std::u16string& station, const std::u16string& address,
+                                        const std::u16string& value, std::uint32_t waitMs) {
+    const std::uint32_t started = platform::TickCount();
+    std::int32_t status = Write(station, address, value);
+    while (status == kStatusNotBound && platform::TickCount() - started < waitMs) {
+        IdleAWhile();
+        status = Write(station, address, value);
+    }
+    return status;
+}
 
 std::int32_t DriverHost::WaitForRead(std::vector<HostValue>& records, std::int32_t count, std::int32_t& status) {
     for (;;) {

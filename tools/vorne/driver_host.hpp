@@ -3,6 +3,7 @@
 // start/finish polling with idle ticks in between.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -53,12 +54,23 @@ public:
     void AddGroup(std::intptr_t handle, const std::u16string& station);
     void RemoveGroup(std::intptr_t handle);
     ScanResult Read(const std::u16string& station, const std::vector<std::u16string>& addresses);
+    // Read, but while the station is not bound yet (status 13) the driver gets
+    // idle ticks to hear the I-Am, for up to waitMs or until *stop.
+    ScanResult ReadWhenBound(const std::u16string& station, const std::vector<std::u16string>& addresses,
+                             std::uint32_t waitMs, const std::atomic<bool>* stop = nullptr);
     // The write's status (0 acknowledged).
     std::int32_t Write(const std::u16string& station, const std::u16string& address, const std::u16string& value);
+    // Write, waiting for the station's binding as ReadWhenBound does.
+    std::int32_t WriteWhenBound(const std::u16string& station, const std::u16string& address,
+                                const std::u16string& value, std::uint32_t waitMs);
+    // The driver's address check: 0, or the address status (104..108).
+    std::int32_t CheckAddress(const std::u16string& address);
     std::int32_t TagType(const std::u16string& address);
     void Idle();
 
 private:
+    // Idle ticks for about 100 ms, time for an I-Am to arrive.
+    void IdleAWhile();
     std::int32_t WaitForRead(std::vector<HostValue>& records, std::int32_t count, std::int32_t& status);
 
     platform::DynamicLibrary library_;
@@ -70,6 +82,7 @@ private:
     decltype(&UDrvClose) close_entry_ = nullptr;
     decltype(&UDrvOnIdle) idle_entry_ = nullptr;
     decltype(&UDrvGetTypeW) type_entry_ = nullptr;
+    decltype(&UDrvValidAddressExW) valid_address_entry_ = nullptr;
     decltype(&UDrvAddGroupW) add_group_entry_ = nullptr;
     decltype(&UDrvRemoveGroup) remove_group_entry_ = nullptr;
     decltype(&UDrvReadGroupStartW) read_start_entry_ = nullptr;

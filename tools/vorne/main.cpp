@@ -34,21 +34,25 @@ struct Command {
 const Command kCommands[] = {
     {"read",
      "usage: vorne read [options] STATION ADDRESS...\n"
-     "Reads the tags in one scan (one ReadProperty, or one ReadPropertyMultiple for several) and prints\n"
-     "each value with its quality (192 good, 0 none) and time stamp, then the scan status.\n"
-     "Exit status 0 when every tag got a value.\n"
-     "  --json            one JSON object per line\n"},
+     "Reads the tags once, as a host does: one read group per object type (one ReadProperty, or one\n"
+     "ReadPropertyMultiple for several tags of that type), and prints each value in the order given\n"
+     "with its quality (192: the value arrived) and time stamp; a tag without a value shows why.\n"
+     "Exit status 0 when every tag got a value, 1 when one did not, 2 for a malformed station or address.\n"},
     {"write",
      "usage: vorne write [options] STATION ADDRESS VALUE\n"
      "Writes VALUE as the host would: a number for numeric properties, text for text properties.\n"
      "A priority goes in the address (AV:1:PRESENT-VALUE:8; default 8). With --null-value TEXT, the\n"
-     "VALUE TEXT writes Null, which relinquishes that priority. Exit status 0 when the device acknowledged.\n"},
+     "VALUE TEXT writes Null, which relinquishes that priority. Exit status 0 when the device acknowledged,\n"
+     "1 when it did not, 2 for a malformed station, address or value.\n"},
     {"poll",
-     "usage: vorne poll [options] --tags FILE [--interval MS] [--count N] [--json]\n"
+     "usage: vorne poll [options] --tags FILE [--interval MS] [--count N] [--strict] [--json]\n"
      "Scans the tag list repeatedly, one read group per station and object type (24 tags at most\n"
      "each). A live table on a terminal, plain lines when piped, JSON lines with --json. Ctrl-C stops.\n"
-     "FILE: one tag a line, name,station,address; further columns, a header line naming the first\n"
-     "three (as `vorne browse` writes) and lines starting with # are ignored.\n"},
+     "FILE: CSV, one tag a row, name,station,address (fields may be quoted); further columns, a header\n"
+     "row naming the first three (as `vorne browse` writes) and rows starting with # are ignored.\n"
+     "Every row is checked when the list is loaded; a bad row is reported as FILE:LINE and left out.\n"
+     "Exit status 0 when every tag had a value in the last scan, 1 when one did not or a row was left\n"
+     "out, 2 when the list cannot be used (or, with --strict, holds a bad row).\n"},
     {"discover",
      "usage: vorne discover [--timeout MS] [--range LOW-HIGH] [--broadcast ADDR[,ADDR...]] [--json]\n"
      "Sends Who-Is (for device instances LOW..HIGH with --range) to each broadcast address (default\n"
@@ -98,12 +102,12 @@ int main(int argc, char** argv) {
     }
     CommonOptions options;
     std::string error;
-    if (!ParseOptions(argc, argv, 2, options, error)) {
+    if (!ParseOptions(command, argc, argv, 2, options, error)) {
         std::fprintf(stderr, "vorne %s: %s\n", command.c_str(), error.c_str());
         return kExitUsage;
     }
     if (options.help) {
-        std::printf("%s\noptions:\n%s", known->help, kCommonOptionsHelp);
+        std::printf("%s\noptions:\n%s", known->help, OptionsHelp(command).c_str());
         return kExitOk;
     }
     ApplyEnvironment(options);

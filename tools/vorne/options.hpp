@@ -1,4 +1,5 @@
-// Command-line options shared by the `vorne` subcommands.
+// Command-line options of the `vorne` subcommands: each command takes its own
+// set, and `vorne COMMAND --help` lists that set.
 #pragma once
 
 #include <cstdint>
@@ -10,9 +11,11 @@
 namespace vorne_tool {
 
 struct CommonOptions {
+    std::string command;
     HostSettings host;
     std::string driverPath;
     std::string logFile;
+    bool verbose = false;  // the driver's communication log on standard error
     std::string bind;
     std::string broadcast;
     bool help = false;
@@ -20,6 +23,7 @@ struct CommonOptions {
     std::string tagsFile;
     std::uint32_t intervalMs = 1000;
     std::int64_t count = -1;  // poll: scans before stopping, -1 for ever
+    bool strict = false;      // poll: refuse a tag list with a bad row
     // sim
     std::string objectsFile;
     std::uint32_t deviceInstance = 1234;
@@ -37,12 +41,17 @@ struct CommonOptions {
     std::string simUnreadable;  // TYPE:INSTANCE,...
 };
 
-// Parses argv[first..]; false with a message on a bad option.
-bool ParseOptions(int argc, char** argv, int first, CommonOptions& options, std::string& error);
+// Parses argv[first..] for the command; false with a message on an option
+// the command does not take or a value that does not parse.
+bool ParseOptions(const std::string& command, int argc, char** argv, int first, CommonOptions& options,
+                  std::string& error);
 
-// Applies --log, --bind and --broadcast to the environment the host libraries read.
+// The option lines of the command's --help.
+std::string OptionsHelp(const std::string& command);
+
+// Hands --log, --bind and --broadcast to the host libraries (through the
+// environment they read). Without --log or --verbose the communication log
+// goes nowhere, so that only vorne's own lines show.
 void ApplyEnvironment(const CommonOptions& options);
-
-extern const char* const kCommonOptionsHelp;
 
 }  // namespace vorne_tool

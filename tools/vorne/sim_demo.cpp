@@ -9,7 +9,10 @@
 #include "platform/clock.hpp"
 #include "platform/utf.hpp"
 #include "tools/sim/simulator.hpp"
+#include "tools/vorne/browse_plan.hpp"
 #include "tools/vorne/commands.hpp"
+#include "tools/vorne/schedule_table.hpp"
+#include "tools/vorne/user_messages.hpp"
 #include "tools/vorne/sim_options.hpp"
 #include "tools/vorne/value_text.hpp"
 
@@ -25,29 +28,31 @@ struct DemoStep {
 
 class Demo {
 public:
-    explicit Demo(DriverHost& driver) : driver_(driver) {}
+    Demo(DriverHost& driver, std::uint32_t timeoutMs) : driver_(driver), timeoutMs_(timeoutMs) {}
 
     // Reads the tags; ok when every value arrived (or, with expectStatus, that status came back).
     void Read(const std::string& what, const std::string& station, const std::vector<std::string>& addresses,
               int expectStatus = 0) {
         std::vector<std::u16string> wide;
         for (const auto& a : addresses) wide.push_back(platform::Utf8ToUtf16(a));
-        ScanResult scan = driver_.Read(platform::Utf8ToUtf16(station), wide);
-        for (int i = 0; i < 40 && !scan.sent && scan.status == 13; ++i) {
-            for (int k = 0; k < 10; ++k) {
-                driver_.Idle();
-                platform::SleepMs(10);
-            }
-            scan = driver_.Read(platform::Utf8ToUtf16(station), wide);
-        }
+        const ScanResult scan = driver_.ReadWhenBound(platform::Utf8ToUtf16(station), wide, timeoutMs_);
         const std::int32_t status = scan.statusWritten ? scan.status : 0;
         bool ok = status == expectStatus;
         std::printf("\n%s  [station %s]\n", what.c_str(), station.c_str());
         for (std::size_t i = 0; i < scan.values.size(); ++i) {
             const TagValue& v = scan.values[i];
-            if (expectStatus == 0) ok = ok && v.quality == 192;
-            std::printf("  %-30s %-40s quality %u\n", addresses[i].c_str(), Shorten(v.text).c_str(), v.quality);
+            const bool good = v.quality == 192;
+            if (expectStatus == 0) ok = ok && good;
+            const auto table = good && IsSchedule(addresses[i]) ? WeeklyScheduleTable(v.text) : std::nullopt;
+            std::printf("  %-30s %-40s quality %u\n", addresses[i].c_str(),
+                        !good ? "(no value)" : table ? v.text.c_str() : Shown(addresses[i], v.text).c_str(), v.quality);
+            if (table)
+                for (const std::string& line : *table) std::printf("      %s\n", line.c_str());
             last_[addresses[i]] = v.text;
+        }
+        if (!qualityExplained_ && !scan.values.empty()) {
+            std::printf("  (quality 192: the value arrived in this scan; 0: it did not, and the status says why)\n");
+            qualityExplained_ = true;
         }
         std::printf("  status %s\n", StatusText(status).c_str());
         steps_.push_back({what, ok});
@@ -80,11 +85,19 @@ public:
     }
 
 private:
-    static std::string Shorten(const std::string& text) {
+    static bool EndsWith(const std::string& text, const std::string& end) {
+        return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+    }
+    static bool IsSchedule(const std::string& address) { return EndsWith(address, ":WEEKLY-SCHEDULE"); }
+    // Units by name; long texts cut to the column.
+    static std::string Shown(const std::string& address, const std::string& text) {
+        if (EndsWith(address, ":UNITS")) return UnitsText(text);
         return text.size() <= 60 ? text : text.substr(0, 57) + "...";
     }
 
     DriverHost& driver_;
+    std::uint32_t timeoutMs_;
+    bool qualityExplained_ = false;
     std::vector<DemoStep> steps_;
     std::map<std::string, std::string> last_;
 };
@@ -107,6 +120,10 @@ int RunSim(const CommonOptions& options) {
             return kExitUsage;
         }
         simOptions.mstpStation = static_cast<std::uint8_t>(station);
+    }
+    if (simOptions.mstpDevice.empty()) {
+        const int exitCode = CheckLocalAddress("sim", simOptions.bindAddress, simOptions.port, "");
+        if (exitCode != kExitOk) return exitCode;
     }
     sim::Simulator simulator;
     std::string error;
@@ -132,6 +149,8 @@ int RunDemo(const CommonOptions& options, const char* argv0) {
     sim::SimOptions simOptions;
     simOptions.bindAddress = "127.0.0.2";
     simOptions.port = port;
+    for (const char* address : {"127.0.0.2", "127.0.0.1"})
+        if (const int exitCode = CheckLocalAddress("demo", address, port, ""); exitCode != kExitOk) return exitCode;
     sim::Simulator simulator;
     std::string error;
     if (!simulator.Start(simOptions, error)) {
@@ -146,9 +165,9 @@ int RunDemo(const CommonOptions& options, const char* argv0) {
     if (driverOptions.host.nullValue.empty()) driverOptions.host.nullValue = u"NULL";
     ApplyEnvironment(driverOptions);
     DriverHost driver(options.driverPath.empty() ? DefaultLibraryPath(argv0) : options.driverPath);
-    if (!OpenDriver(driver, driverOptions)) return kExitFailed;
+    if (const int exitCode = OpenDriver(driver, driverOptions); exitCode != kExitOk) return exitCode;
 
-    Demo demo(driver);
+    Demo demo(driver, driverOptions.host.timeoutMs);
     const std::string ip = "127.0.0.2";
     demo.Read("one analog value (ReadProperty)", ip, {"AV:1:PRESENT-VALUE"});
     demo.Read("a group of analog inputs (ReadPropertyMultiple)", ip,
@@ -163,7 +182,7 @@ int RunDemo(const CommonOptions& options, const char* argv0) {
     demo.Read("find the device by its instance (Who-Is / I-Am)", "0:1234", {"DEV:1234:OBJECT-NAME"});
     demo.Read("the object list, a segmented answer (network:device stations accept segments)", "0:1234",
               {"DEV:1234:OBJECT-LIST"});
-    demo.Read("a weekly schedule as one line of text", ip, {"SCH:1:WEEKLY-SCHEDULE"});
+    demo.Read("a weekly schedule: its text, and the same as a table", ip, {"SCH:1:WEEKLY-SCHEDULE"});
     demo.Read("an object the device does not have", ip, {"AV:999:PRESENT-VALUE"}, 14);
     const int exitCode = demo.Summary();
     driver.Close();

@@ -10,6 +10,7 @@
 #include "platform/local_time.hpp"
 #include "platform/utf.hpp"
 #include "tools/vorne/driver_host.hpp"
+#include "tools/vorne/number_text.hpp"
 
 namespace vorne_tool {
 
@@ -24,9 +25,7 @@ TagValue DescribeValue(const HostValue& record) {
         text.resize(std::char_traits<char16_t>::length(text.c_str()));
         value.text = platform::Utf16ToUtf8(text);
     } else if (record.kind == encoding::kKindDouble) {
-        char buffer[64];
-        std::snprintf(buffer, sizeof buffer, "%.9g", encoding::GetDouble(record));
-        value.text = buffer;
+        value.text = NumberText(encoding::GetDouble(record));
     } else {
         value.text = std::to_string(encoding::GetInteger(record));
     }
