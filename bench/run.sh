@@ -11,5 +11,6 @@ cmake --build --preset bench
 dir=build/bench/bench
 "$dir/vorne_codec_bench" --benchmark_min_time=1
 "$dir/vorne_scan_bench" --seconds 4 --rounds 8
+"$dir/vorne_error_line_bench" --seconds 2 --rounds 3
 "$dir/vorne_receiver_bench" --seconds 4
 "$dir/vorne_memory_report" --passes 1000

@@ -294,6 +294,7 @@ void OnPropertyValue(std::uint8_t, std::int32_t objectType, std::int32_t instanc
         return;
     }
     Cycle().results.Store(found->line, value);
+    APDUServices::NoteAnswerAccepted();
 }
 
 void OnReadError(std::uint8_t invokeId, std::uint32_t errorClass, std::uint32_t errorCode) {
@@ -322,6 +323,9 @@ void OnReadRefused(std::uint8_t invokeId) {
     SetTransactionStatus(invokeId, kStatusOtherReadError);
 }
 
-void SetTransactionStatus(std::uint8_t invokeId, std::int32_t status) { Cycle().statuses[invokeId] = status; }
+void SetTransactionStatus(std::uint8_t invokeId, std::int32_t status) {
+    Cycle().statuses[invokeId] = status;
+    APDUServices::NoteAnswerAccepted();
+}
 
 }  // namespace host

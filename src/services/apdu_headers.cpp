@@ -22,7 +22,8 @@ void EncodeConfirmedRequestHeader(encoding::ByteVector& out, std::uint8_t invoke
     out.push_back(read ? 0x02 : 0x00);
     LinkServices::ILink* link = LinkServices::ActiveLink();
     const bool mstp = link != nullptr && link->GetLinkType() == LinkServices::kLinkMstp;
-    const std::uint8_t segments = MaxSegmentsCode(mstp ? kMaxApduMstp : kMaxApduBacnetIp);
+    // Max-segments counts only where segments are accepted.
+    const std::uint8_t segments = read ? MaxSegmentsCode(mstp ? kMaxApduMstp : kMaxApduBacnetIp) : 0;
     out.push_back(static_cast<std::uint8_t>(segments << 4 | (mstp ? 0x03 : 0x05)));
     out.push_back(invokeId);
     out.push_back(service);

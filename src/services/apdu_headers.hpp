@@ -39,9 +39,9 @@ inline constexpr std::size_t kMaxApduMstp = 480;
 // given size all fit the reassembly buffer.
 std::uint8_t MaxSegmentsCode(std::size_t maxApdu);
 
-// Never segmented itself. Reads accept segmented answers. Max-APDU code 5
-// (1476 octets) on BACnet/IP, 3 (480) on MS/TP, with the max-segments code
-// that the reassembly buffer holds.
+// Never segmented itself. Reads accept segmented answers, with the
+// max-segments code that the reassembly buffer holds. Max-APDU code 5 (1476
+// octets) on BACnet/IP, 3 (480) on MS/TP.
 void EncodeConfirmedRequestHeader(encoding::ByteVector& out, std::uint8_t invokeId, std::uint8_t service,
                                   const network::NpduInfo& npdu);
 void EncodeUnconfirmedRequestHeader(encoding::ByteVector& out, std::uint8_t service);

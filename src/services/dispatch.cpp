@@ -137,11 +137,12 @@ void DispatchComplexAck(const LinkServices::LinkAddress& source, const network::
         SegmentReceived(source, npdu, invokeId, apdu[2], apdu[3], (apdu[0] & 0x04) != 0, apdu + 5, length - 5);
         if (!MessageComplete(invokeId, service, message, messageLength)) return;
     }
-    // The whole answer is in: whatever it holds, the request has had its answer.
-    MarkAnswered();
-    if (Factory factory = FindService(APDU_TYPE_COMPLEX_ACK, message[0]))
-        return RunService(factory, invokeId, source, npdu, message + 1, messageLength - 1);
-    WarnNumber(u"Unsupported Confirmed Service (ComplexAck): ", message[0]);
+    Factory factory = FindService(APDU_TYPE_COMPLEX_ACK, message[0]);
+    if (factory == nullptr) return WarnNumber(u"Unsupported Confirmed Service (ComplexAck): ", message[0]);
+    const std::uint32_t accepted = Transactions().request.accepted;
+    RunService(factory, invokeId, source, npdu, message + 1, messageLength - 1);
+    // The whole answer is in; it answers the request when it held anything for it.
+    if (Transactions().request.accepted != accepted) MarkAnswered();
 }
 
 void DispatchError(const LinkServices::LinkAddress& source, const network::NpduInfo& npdu, const std::uint8_t* apdu,

@@ -144,4 +144,6 @@ AnswerCheck CheckAnswer(const LinkServices::LinkAddress& source, const network::
 
 void MarkAnswered() { Transactions().request.answered = true; }
 
+void NoteAnswerAccepted() { ++Transactions().request.accepted; }
+
 }  // namespace APDUServices

@@ -35,6 +35,7 @@ struct PendingRequest {
     std::uint32_t serial = 0;  // numbers the requests; 0 is none
     bool open = false;
     bool answered = false;
+    std::uint32_t accepted = 0;  // what the host side took from answers to it
     std::uint8_t service = 0;
     LinkServices::LinkAddress station;
     // A routed device answers with SNET/SADR equal to the request's DNET/DADR.
@@ -79,5 +80,9 @@ AnswerCheck CheckAnswer(const LinkServices::LinkAddress& source, const network::
                         std::uint8_t invokeId, std::uint8_t service);
 // The open request's whole answer has been processed: nothing more counts.
 void MarkAnswered();
+// The host side took a value or a status from the answer being processed. An
+// acknowledgement it took nothing from (a stale one for other objects under a
+// reused invoke ID) does not answer the request.
+void NoteAnswerAccepted();
 
 }  // namespace APDUServices

@@ -75,17 +75,6 @@ TEST_F(ScanCompletionTest, AGroupWithAnUnknownPropertyFinishesOnceItsAnswerIsIn)
     EXPECT_DOUBLE_EQ(encoding::GetDouble(value), 21.5);
 }
 
-TEST_F(ScanCompletionTest, AnAnswerWithoutTheValueAskedForEndsTheScanAsTheTimeOutWould) {
-    const std::uint8_t id = StartOneTagRead();
-    // A ReadProperty-ACK that cannot be decoded: no value, no status.
-    Sends(*first_, "01 00 30 %ID% 0c 0c 00 80 00 03 19 55 3e 44 41 ac", id);
-    HostValue value{};
-    std::int32_t status = 99;
-    ASSERT_TRUE(FinishRead(&value, 1, status, kWellBeforeTimeOutMs));
-    EXPECT_NE(value.quality, 192);
-    EXPECT_NE(status, 99);
-}
-
 TEST_F(ScanCompletionTest, AbortAndRejectEndAReadAtOnceWithTheirReason) {
     std::uint8_t id = StartOneTagRead();
     Sends(*first_, "01 00 71 %ID% 04", id);
