@@ -97,15 +97,17 @@ void TraceErrorLine(std::u16string line) {
     platform::TraceText(line);
 }
 
-// Maps an error code to its status; unknown object and property need no line of their own.
-std::int32_t StatusForErrorCode(std::uint32_t errorCode, const std::u16string& otherLine) {
+// Maps an error code to its status; unknown object and property need no line
+// of their own, so the line is built only for other codes.
+template <typename LineText>
+std::int32_t StatusForErrorCode(std::uint32_t errorCode, LineText otherLine) {
     std::int32_t status = kStatusOtherReadError;
     if (errorCode == 31)
         status = kStatusUnknownObject;
     else if (errorCode == 32)
         status = kStatusUnknownProperty;
     else
-        TraceErrorLine(otherLine);
+        TraceErrorLine(otherLine());
     platform::TraceError(status);
     return status;
 }
@@ -300,22 +302,22 @@ void OnPropertyValue(std::uint8_t, std::int32_t objectType, std::int32_t instanc
 void OnReadError(std::uint8_t invokeId, std::uint32_t errorClass, std::uint32_t errorCode) {
     if (invokeId != APDUServices::Transactions().pendingInvokeId) return;
     using tables::NameOf;
-    const std::u16string line = u"Read error: class <" +
-                                NameOf(tables::NameTable::kErrorClass, static_cast<std::int32_t>(errorClass)) +
-                                u">, code <" +
-                                NameOf(tables::NameTable::kErrorCode, static_cast<std::int32_t>(errorCode)) + u">";
-    SetTransactionStatus(invokeId, StatusForErrorCode(errorCode, line));
+    SetTransactionStatus(invokeId, StatusForErrorCode(errorCode, [&] {
+        return u"Read error: class <" + NameOf(tables::NameTable::kErrorClass, static_cast<std::int32_t>(errorClass)) +
+               u">, code <" + NameOf(tables::NameTable::kErrorCode, static_cast<std::int32_t>(errorCode)) + u">";
+    }));
 }
 
 void OnPropertyError(std::uint8_t invokeId, std::int32_t objectType, std::int32_t instance, std::int32_t property,
                      std::uint32_t errorCode) {
     if (invokeId != APDUServices::Transactions().pendingInvokeId) return;
     using tables::NameOf;
-    const std::u16string line = u"Read property error: object <" + NameOf(tables::NameTable::kObjectType, objectType) +
-                                u">, instance <" + Number(instance) + u">, property <" +
-                                NameOf(tables::NameTable::kProperty, property) + u">, code <" +
-                                NameOf(tables::NameTable::kErrorCode, static_cast<std::int32_t>(errorCode)) + u">";
-    SetTransactionStatus(invokeId, StatusForErrorCode(errorCode, line));
+    SetTransactionStatus(invokeId, StatusForErrorCode(errorCode, [&] {
+        return u"Read property error: object <" + NameOf(tables::NameTable::kObjectType, objectType) +
+               u">, instance <" + Number(instance) + u">, property <" +
+               NameOf(tables::NameTable::kProperty, property) + u">, code <" +
+               NameOf(tables::NameTable::kErrorCode, static_cast<std::int32_t>(errorCode)) + u">";
+    }));
 }
 
 void OnReadRefused(std::uint8_t invokeId) {
