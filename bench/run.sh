@@ -33,6 +33,7 @@ for round in $(seq 1 "$rounds"); do
     --benchmark_out="$out/codec-$round.json" --benchmark_out_format=json
   run "scan-$round" "$dir/vorne_scan_bench" --seconds "$seconds" --rounds 1
   run "instances-$round" "$dir/vorne_instances_bench" --seconds "$seconds"
+  run "error_line-$round" "$dir/vorne_error_line_bench" --seconds "$seconds" --rounds 1
   run "group_size-$round" "$dir/vorne_group_size_bench" --seconds 0.5
   run "receiver-$round" "$dir/vorne_receiver_bench" --seconds "$seconds"
 done

@@ -14,6 +14,7 @@ run() {
 }
 run "$dir/vorne_codec_bench" --benchmark_min_time=0.01
 run "$dir/vorne_scan_bench" --smoke
+run "$dir/vorne_error_line_bench" --smoke
 run "$dir/vorne_receiver_bench" --smoke
 run "$dir/vorne_memory_report" --smoke
 run "$dir/vorne_instances_bench" --smoke

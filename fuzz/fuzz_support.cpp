@@ -6,6 +6,7 @@
 #include "host/device_table.hpp"
 #include "host/result_hooks.hpp"
 #include "platform/trace.hpp"
+#include "services/apdu_headers.hpp"
 #include "services/segmentation.hpp"
 #include "services/transactions.hpp"
 #include "support/recording_link.hpp"
@@ -61,6 +62,14 @@ void BeginExchange(std::uint8_t pendingInvokeId) {
     transactions.pendingInvokeId = pendingInvokeId;
     transactions.currentInvokeId = pendingInvokeId;
     transactions.deviceTimedOut = false;
+    // Answers count only for an open request to the station they come from
+    // (the targets' 10.0.0.9); the invoke ID picks the service asked.
+    LinkServices::LinkAddress station;
+    station.SetIp(u"10.0.0.9", 47808);
+    constexpr std::uint8_t kServices[] = {APDUServices::kServiceReadProperty,
+                                          APDUServices::kServiceReadPropertyMultiple,
+                                          APDUServices::kServiceWriteProperty};
+    APDUServices::BeginRequest(kServices[pendingInvokeId % 3], station, network::NpduInfo{});
 }
 
 std::u16string TextFromBytes(const std::uint8_t* data, std::size_t size) {

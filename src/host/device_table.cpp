@@ -25,6 +25,10 @@ struct DeviceTable {
     std::set<Key> watchList;
     std::map<Key, LinkServices::LinkAddress> stationAddresses;
     std::uint32_t lastWhoIsTick = 0;
+    // Numbers the Who-Is sent per device, so that the pass asks the unbound
+    // device asked longest ago (or never): each has its turn.
+    std::map<Key, std::uint64_t> lastAsked;
+    std::uint64_t whoIsCount = 0;
 };
 
 constexpr std::uint32_t kWhoIsSpacingMs = 3000;
@@ -60,6 +64,8 @@ void SendWhoIsFor(std::int32_t device, std::int32_t network) {
     APDUServices::WhoIs whoIs;
     const auto instance = static_cast<std::uint32_t>(device);
     const std::int32_t result = whoIs.SendWhoIs(address, npdu, instance, instance);
+    // A refused Who-Is still counts as the device's turn.
+    Table().lastAsked[key] = ++Table().whoIsCount;
     if (result != 0)
         platform::TraceError(result);
     else
@@ -67,12 +73,22 @@ void SendWhoIsFor(std::int32_t device, std::int32_t network) {
 }
 
 void DiscoveryPass() {
-    for (const Key& key : Table().watchList) {
+    auto& table = Table();
+    if (platform::TickCount() - table.lastWhoIsTick <= kWhoIsSpacingMs) return;
+    const Key* next = nullptr;
+    std::uint64_t nextAsked = 0;
+    for (const Key& key : table.watchList) {
         LinkServices::LinkAddress address;
         network::NpduInfo npdu;
         if (LookupDevice(key.first, key.second, address, npdu)) continue;
-        if (platform::TickCount() - Table().lastWhoIsTick > kWhoIsSpacingMs) SendWhoIsFor(key.first, key.second);
+        const auto asked = table.lastAsked.find(key);
+        const std::uint64_t when = asked == table.lastAsked.end() ? 0 : asked->second;
+        if (next == nullptr || when < nextAsked) {
+            next = &key;
+            nextAsked = when;
+        }
     }
+    if (next != nullptr) SendWhoIsFor(next->first, next->second);
 }
 
 void AddDeviceWithAddress(std::int32_t device, std::int32_t network, const LinkServices::LinkAddress& address) {
@@ -91,6 +107,7 @@ void AddDeviceWithAddress(std::int32_t device, std::int32_t network, const LinkS
 void RemoveDevice(std::int32_t device, std::int32_t network) {
     const Key key = MakeKey(device, network);
     Table().watchList.erase(key);
+    Table().lastAsked.erase(key);
     Table().stationAddresses.erase(key);
     Table().bindings.erase(key);
 }
@@ -122,6 +139,7 @@ void BindFromIAm(std::int32_t device, const LinkServices::LinkAddress& address, 
 
 void ClearDeviceTable() {
     Table().watchList.clear();
+    Table().lastAsked.clear();
     Table().bindings.clear();
     Table().stationAddresses.clear();
 }

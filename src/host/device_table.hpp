@@ -20,7 +20,8 @@ bool LookupDevice(std::int32_t device, std::int32_t network, LinkServices::LinkA
                   network::NpduInfo& npdu);
 // Asks for one device with a Who-Is; on success the Who-Is tick is taken.
 void SendWhoIsFor(std::int32_t device, std::int32_t network);
-// Asks again for the first unbound device of the watch list, at most every 3000 ms.
+// Asks again for one unbound device of the watch list, at most every 3000 ms:
+// the one asked longest ago, so that every device has its turn.
 void DiscoveryPass();
 // Puts the device of a station on the watch list, or binds it at once when the
 // station carries its link address.

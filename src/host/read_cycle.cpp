@@ -17,6 +17,7 @@
 #include "platform/local_time.hpp"
 #include "platform/trace.hpp"
 #include "platform/utf.hpp"
+#include "services/apdu_headers.hpp"
 #include "services/read_property.hpp"
 #include "services/read_property_multiple.hpp"
 #include "services/transactions.hpp"
@@ -70,6 +71,7 @@ struct ReadCycle {
     std::uint32_t scan = 0;
     ScanResults results;
     std::map<std::int32_t, std::int32_t> statuses;  // invoke ID -> host status
+    std::uint32_t request = 0;  // the serial number of the scan's request
     APDUServices::ObjectPropertyMap properties;  // the request being built; its lists keep their room
 };
 
@@ -95,15 +97,17 @@ void TraceErrorLine(std::u16string line) {
     platform::TraceText(line);
 }
 
-// Maps an error code to its status; unknown object and property need no line of their own.
-std::int32_t StatusForErrorCode(std::uint32_t errorCode, const std::u16string& otherLine) {
+// Maps an error code to its status; unknown object and property need no line
+// of their own, so the line is built only for other codes.
+template <typename LineText>
+std::int32_t StatusForErrorCode(std::uint32_t errorCode, LineText otherLine) {
     std::int32_t status = kStatusOtherReadError;
     if (errorCode == 31)
         status = kStatusUnknownObject;
     else if (errorCode == 32)
         status = kStatusUnknownProperty;
     else
-        TraceErrorLine(otherLine);
+        TraceErrorLine(otherLine());
     platform::TraceError(status);
     return status;
 }
@@ -128,6 +132,18 @@ void CopyResults(HostValue* values, std::int32_t count) {
 void ClearScan() {
     Cycle().results.Clear();
     Cycle().statuses.clear();
+}
+
+// A request that could not be sent is answered by nothing.
+std::int32_t AbandonRequest() {
+    APDUServices::EndRequest(Cycle().request);
+    return 0;
+}
+
+// The scan ends: later answers to its request are dropped.
+std::int32_t EndScan() {
+    APDUServices::EndRequest(Cycle().request);
+    return 1;
 }
 
 }  // namespace
@@ -178,12 +194,15 @@ std::int32_t ReadGroupStart(const char16_t* header, const char16_t* firstAddress
 
     auto& requests = Cycle().requests;
     const std::uint32_t scan = ++Cycle().scan;
+    // Nothing that came before this scan counts for it.
+    ClearScan();
     if (itemCount == 1) {
         const ResolvedItem item = ResolveParsedItem(0);
         APDUServices::ReadProperty request(APDUServices::AllocateInvokeId());
+        Cycle().request = APDUServices::BeginRequest(APDUServices::kServiceReadProperty, address, npdu);
         result = request.SendReadPropertyRequest(address, npdu, item.objectType, item.instance, item.property);
         SetStatus(status, result);
-        if (result != 0) return 0;
+        if (result != 0) return AbandonRequest();
         requests.Set(item.objectType, item.instance, item.property, {0, scan});
     } else if (itemCount > 1) {
         // The lists of the last request keep their room; objects not in this one go.
@@ -200,9 +219,10 @@ std::int32_t ReadGroupStart(const char16_t* header, const char16_t* firstAddress
         }
         std::erase_if(properties, [](const auto& entry) { return entry.second.empty(); });
         APDUServices::ReadPropertyMultiple request(APDUServices::AllocateInvokeId());
+        Cycle().request = APDUServices::BeginRequest(APDUServices::kServiceReadPropertyMultiple, address, npdu);
         result = request.SendReadPropertyMultipleRequest(address, npdu, properties);
         SetStatus(status, result);
-        if (result != 0) return 0;
+        if (result != 0) return AbandonRequest();
     }
     APDUServices::Transactions().deviceTimedOut = false;
     Driver().transactionStartTick = platform::TickCount();
@@ -211,12 +231,18 @@ std::int32_t ReadGroupStart(const char16_t* header, const char16_t* firstAddress
 
 namespace {
 
-// True while the scan waits for more answers and has not timed out.
+// True while the request has no complete answer and has not timed out.
+bool AwaitingAnswer() {
+    return !APDUServices::RequestAnswered(Cycle().request) &&
+           platform::TickCount() - Driver().transactionStartTick <= Driver().timeout;
+}
+
+// True while the scan waits for more answers.
 bool ScanOutstanding(std::int32_t itemCount) {
     const auto& cycle = Cycle();
     return cycle.results.Count() < itemCount &&
            cycle.statuses.find(APDUServices::Transactions().pendingInvokeId) == cycle.statuses.end() &&
-           platform::TickCount() - Driver().transactionStartTick <= Driver().timeout;
+           AwaitingAnswer();
 }
 
 }  // namespace
@@ -237,28 +263,29 @@ std::int32_t ReadGroupFinish(HostValue* values, std::int32_t itemCount, std::int
         platform::TraceWarningValue(u"Received error", e);
         SetStatus(status, e);
         cycle.statuses.clear();
-        return 1;
+        return EndScan();
     }
     if (n < itemCount) {
-        if (platform::TickCount() - Driver().transactionStartTick <= Driver().timeout) return 0;
+        // Lines still missing once the whole answer is in never come: no need to wait for the time-out.
+        if (AwaitingAnswer()) return 0;
         if (n == 0) {
             SetStatus(status, kStatusNoAnswer);
             APDUServices::Transactions().deviceTimedOut = true;
-            return 1;
+            return EndScan();
         }
         if (hasStatus) SetStatus(status, e);
         if (values != nullptr) CopyResults(values, itemCount);
         ClearScan();
-        return 1;
+        return EndScan();
     }
     if (n == itemCount) {
         if (values != nullptr) CopyResults(values, itemCount);
         ClearScan();
-        return 1;
+        return EndScan();
     }
     ClearScan();
     SetStatus(status, kStatusOtherReadError);
-    return 1;
+    return EndScan();
 }
 
 void OnPropertyValue(std::uint8_t, std::int32_t objectType, std::int32_t instance, std::int32_t property,
@@ -269,29 +296,38 @@ void OnPropertyValue(std::uint8_t, std::int32_t objectType, std::int32_t instanc
         return;
     }
     Cycle().results.Store(found->line, value);
+    APDUServices::NoteAnswerAccepted();
 }
 
 void OnReadError(std::uint8_t invokeId, std::uint32_t errorClass, std::uint32_t errorCode) {
     if (invokeId != APDUServices::Transactions().pendingInvokeId) return;
     using tables::NameOf;
-    const std::u16string line = u"Read error: class <" +
-                                NameOf(tables::NameTable::kErrorClass, static_cast<std::int32_t>(errorClass)) +
-                                u">, code <" +
-                                NameOf(tables::NameTable::kErrorCode, static_cast<std::int32_t>(errorCode)) + u">";
-    SetTransactionStatus(invokeId, StatusForErrorCode(errorCode, line));
+    SetTransactionStatus(invokeId, StatusForErrorCode(errorCode, [&] {
+        return u"Read error: class <" + NameOf(tables::NameTable::kErrorClass, static_cast<std::int32_t>(errorClass)) +
+               u">, code <" + NameOf(tables::NameTable::kErrorCode, static_cast<std::int32_t>(errorCode)) + u">";
+    }));
 }
 
 void OnPropertyError(std::uint8_t invokeId, std::int32_t objectType, std::int32_t instance, std::int32_t property,
                      std::uint32_t errorCode) {
     if (invokeId != APDUServices::Transactions().pendingInvokeId) return;
     using tables::NameOf;
-    const std::u16string line = u"Read property error: object <" + NameOf(tables::NameTable::kObjectType, objectType) +
-                                u">, instance <" + Number(instance) + u">, property <" +
-                                NameOf(tables::NameTable::kProperty, property) + u">, code <" +
-                                NameOf(tables::NameTable::kErrorCode, static_cast<std::int32_t>(errorCode)) + u">";
-    SetTransactionStatus(invokeId, StatusForErrorCode(errorCode, line));
+    SetTransactionStatus(invokeId, StatusForErrorCode(errorCode, [&] {
+        return u"Read property error: object <" + NameOf(tables::NameTable::kObjectType, objectType) +
+               u">, instance <" + Number(instance) + u">, property <" +
+               NameOf(tables::NameTable::kProperty, property) + u">, code <" +
+               NameOf(tables::NameTable::kErrorCode, static_cast<std::int32_t>(errorCode)) + u">";
+    }));
 }
 
-void SetTransactionStatus(std::uint8_t invokeId, std::int32_t status) { Cycle().statuses[invokeId] = status; }
+void OnReadRefused(std::uint8_t invokeId) {
+    if (invokeId != APDUServices::Transactions().pendingInvokeId) return;
+    SetTransactionStatus(invokeId, kStatusOtherReadError);
+}
+
+void SetTransactionStatus(std::uint8_t invokeId, std::int32_t status) {
+    Cycle().statuses[invokeId] = status;
+    APDUServices::NoteAnswerAccepted();
+}
 
 }  // namespace host

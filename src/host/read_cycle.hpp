@@ -26,6 +26,8 @@ void OnPropertyValue(std::uint8_t invokeId, std::int32_t objectType, std::int32_
 void OnReadError(std::uint8_t invokeId, std::uint32_t errorClass, std::uint32_t errorCode);
 void OnPropertyError(std::uint8_t invokeId, std::int32_t objectType, std::int32_t instance, std::int32_t property,
                      std::uint32_t errorCode);
+// An Abort or Reject of the pending read: the scan ends with 19.
+void OnReadRefused(std::uint8_t invokeId);
 void SetTransactionStatus(std::uint8_t invokeId, std::int32_t status);
 
 }  // namespace host

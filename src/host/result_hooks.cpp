@@ -15,6 +15,8 @@ void FillResultHooks() {
     hooks.onPropertyError = &OnPropertyError;
     hooks.onWriteAck = &OnWriteAck;
     hooks.onWriteError = &OnWriteError;
+    hooks.onReadRefused = &OnReadRefused;
+    hooks.onWriteRefused = &OnWriteRefused;
     hooks.setTransactionStatus = &SetTransactionStatus;
     hooks.onDeviceBinding = &BindFromIAm;
 }

@@ -11,6 +11,7 @@
 #include "platform/clock.hpp"
 #include "platform/trace.hpp"
 #include "platform/utf.hpp"
+#include "services/apdu_headers.hpp"
 #include "services/transactions.hpp"
 #include "services/write_property.hpp"
 #include "tables/vocabulary.hpp"
@@ -22,9 +23,17 @@ void SetStatus(std::int32_t* status, std::int32_t value) {
     if (status != nullptr) *status = value;
 }
 
+std::uint32_t g_writeRequest = 0;  // the serial number of the write's request
+
 void FinishWrite(std::int32_t result) {
     Driver().writeDone = true;
     Driver().writeResult = result;
+}
+
+// The write ends: later answers to its request are dropped.
+std::int32_t EndWrite() {
+    APDUServices::EndRequest(g_writeRequest);
+    return 1;
 }
 
 }  // namespace
@@ -56,10 +65,14 @@ std::int32_t WriteItemStart(const char16_t* header, const char16_t* firstAddress
     const std::int32_t priority = item.priority == -1 ? kDefaultWritePriority : item.priority;
     APDUServices::WriteProperty request(APDUServices::AllocateInvokeId());
     Driver().writeDone = false;
+    g_writeRequest = APDUServices::BeginRequest(APDUServices::kServiceWriteProperty, linkAddress, npdu);
     result = request.SendWritePropertyRequest(linkAddress, npdu, item.objectType, item.instance, item.property,
                                               *value, static_cast<std::uint8_t>(priority), Driver().nullValueText);
     SetStatus(status, result);
-    if (result != 0) return 0;
+    if (result != 0) {
+        APDUServices::EndRequest(g_writeRequest);
+        return 0;
+    }
     Driver().transactionStartTick = platform::TickCount();
     return 1;
 }
@@ -72,11 +85,11 @@ std::int32_t WriteItemFinish(std::int32_t* status) {
     }
     if (Driver().writeDone) {
         SetStatus(status, Driver().writeResult);
-        return 1;
+        return EndWrite();
     }
     if (platform::TickCount() - Driver().transactionStartTick > Driver().timeout) {
         SetStatus(status, kStatusNoAnswer);
-        return 1;
+        return EndWrite();
     }
     return 0;
 }
@@ -84,6 +97,11 @@ std::int32_t WriteItemFinish(std::int32_t* status) {
 void OnWriteAck(std::uint8_t invokeId) {
     if (invokeId != APDUServices::Transactions().pendingInvokeId) return;
     FinishWrite(0);
+}
+
+void OnWriteRefused(std::uint8_t invokeId) {
+    if (invokeId != APDUServices::Transactions().pendingInvokeId) return;
+    FinishWrite(kStatusOtherWriteError);
 }
 
 void OnWriteError(std::uint8_t invokeId, std::uint32_t errorClass, std::uint32_t errorCode) {

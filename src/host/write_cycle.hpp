@@ -17,6 +17,8 @@ std::int32_t WriteItemStart(const char16_t* header, const char16_t* firstAddress
 std::int32_t WriteItemFinish(std::int32_t* status);
 
 void OnWriteAck(std::uint8_t invokeId);
+// An Abort or Reject of the pending write: it ends with 17.
+void OnWriteRefused(std::uint8_t invokeId);
 void OnWriteError(std::uint8_t invokeId, std::uint32_t errorClass, std::uint32_t errorCode);
 
 }  // namespace host

@@ -1,6 +1,7 @@
 // The APDU headers that the driver's requests and answers start with.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "encoding/byte_vector.hpp"
@@ -31,7 +32,16 @@ enum ServiceChoice : std::uint8_t {
     kServiceReinitializeDevice = 20,
 };
 
-// Never segmented; max-APDU code 5 (1476 octets) on BACnet/IP, 3 (480) on MS/TP.
+inline constexpr std::size_t kMaxApduBacnetIp = 1476;
+inline constexpr std::size_t kMaxApduMstp = 480;
+
+// The max-segments-accepted code (0 none .. 6 for 64) whose segments of the
+// given size all fit the reassembly buffer.
+std::uint8_t MaxSegmentsCode(std::size_t maxApdu);
+
+// Never segmented itself. Reads accept segmented answers, with the
+// max-segments code that the reassembly buffer holds. Max-APDU code 5 (1476
+// octets) on BACnet/IP, 3 (480) on MS/TP.
 void EncodeConfirmedRequestHeader(encoding::ByteVector& out, std::uint8_t invokeId, std::uint8_t service,
                                   const network::NpduInfo& npdu);
 void EncodeUnconfirmedRequestHeader(encoding::ByteVector& out, std::uint8_t service);

@@ -12,6 +12,7 @@
 #include "services/not_yet_served.hpp"
 #include "services/read_property.hpp"
 #include "services/read_property_multiple.hpp"
+#include "services/refusals.hpp"
 #include "services/segmentation.hpp"
 #include "services/transactions.hpp"
 #include "services/write_property.hpp"
@@ -77,10 +78,9 @@ void WarnNumber(const char16_t* text, int value) {
     platform::TraceWarning(line);
 }
 
-bool NotForThisInstance(std::uint8_t invokeId) {
-    if (invokeId == Transactions().pendingInvokeId) return false;
-    platform::TraceWarning(u"BACNET_ERROR_PACKET_NOT_FOR_THIS_INSTANCE");
-    return true;
+bool Ours(const LinkServices::LinkAddress& source, const network::NpduInfo& npdu, std::uint8_t invokeId,
+          std::uint8_t service) {
+    return CheckAnswer(source, npdu, invokeId, service) == AnswerCheck::kOurs;
 }
 
 void DispatchConfirmedRequest(const LinkServices::LinkAddress& source, const network::NpduInfo& npdu,
@@ -106,13 +106,16 @@ void DispatchUnconfirmedRequest(const LinkServices::LinkAddress& source, const n
     WarnNumber(u"Unsupported Unconfirmed Service (UnconfirmedRequest): ", service);
 }
 
-void DispatchSimpleAck(const std::uint8_t* apdu, std::size_t length) {
+void DispatchSimpleAck(const LinkServices::LinkAddress& source, const network::NpduInfo& npdu,
+                       const std::uint8_t* apdu, std::size_t length) {
     platform::TraceEntry("APDU::Dispatch switch APDU_TYPE_SIMPLE_ACK");
     if (length < 3) return platform::TraceError(kErrorMalformed);
     const std::uint8_t invokeId = apdu[1];
     const std::uint8_t service = apdu[2];
     if (service != kServiceWriteProperty) return WarnNumber(u"Unsupported Confirmed Service (SimpleAck): ", service);
+    if (!Ours(source, npdu, invokeId, service)) return;
     if (auto hook = Transactions().hooks.onWriteAck) hook(invokeId);
+    MarkAnswered();
 }
 
 void DispatchComplexAck(const LinkServices::LinkAddress& source, const network::NpduInfo& npdu,
@@ -123,30 +126,32 @@ void DispatchComplexAck(const LinkServices::LinkAddress& source, const network::
     const std::uint8_t invokeId = apdu[1];
     WarnNumber(u"Received InvokeID=", invokeId);
     if (Transactions().deviceTimedOut) return;
-    if (NotForThisInstance(invokeId)) return;
-    if (apdu[0] & 0x08) {
-        // Segmented: the segment's own service choice is byte 4, its data behind it.
-        if (length < 5) return platform::TraceError(kErrorMalformed);
+    const bool segmented = (apdu[0] & 0x08) != 0;
+    // A segment's own service choice is byte 4, its data behind it.
+    if (segmented && length < 5) return platform::TraceError(kErrorMalformed);
+    const std::uint8_t service = segmented ? apdu[4] : apdu[2];
+    if (!Ours(source, npdu, invokeId, service)) return;
+    const std::uint8_t* message = apdu + 2;
+    std::size_t messageLength = length - 2;
+    if (segmented) {
         SegmentReceived(source, npdu, invokeId, apdu[2], apdu[3], (apdu[0] & 0x04) != 0, apdu + 5, length - 5);
-        const std::uint8_t* message = nullptr;
-        std::size_t messageLength = 0;
-        if (!MessageComplete(invokeId, apdu[4], message, messageLength)) return;
-        if (Factory factory = FindService(APDU_TYPE_COMPLEX_ACK, message[0]))
-            return RunService(factory, invokeId, source, npdu, message + 1, messageLength - 1);
-        return WarnNumber(u"Unsupported Confirmed Service (ComplexAck): ", message[0]);
+        if (!MessageComplete(invokeId, service, message, messageLength)) return;
     }
-    const std::uint8_t service = apdu[2];
-    if (Factory factory = FindService(APDU_TYPE_COMPLEX_ACK, service))
-        return RunService(factory, invokeId, source, npdu, apdu + 3, length - 3);
-    WarnNumber(u"Unsupported Confirmed Service (ComplexAck): ", service);
+    Factory factory = FindService(APDU_TYPE_COMPLEX_ACK, message[0]);
+    if (factory == nullptr) return WarnNumber(u"Unsupported Confirmed Service (ComplexAck): ", message[0]);
+    const std::uint32_t accepted = Transactions().request.accepted;
+    RunService(factory, invokeId, source, npdu, message + 1, messageLength - 1);
+    // The whole answer is in; it answers the request when it held anything for it.
+    if (Transactions().request.accepted != accepted) MarkAnswered();
 }
 
-void DispatchError(const std::uint8_t* apdu, std::size_t length) {
+void DispatchError(const LinkServices::LinkAddress& source, const network::NpduInfo& npdu, const std::uint8_t* apdu,
+                   std::size_t length) {
     platform::TraceEntry("APDU::Dispatch switch APDU_TYPE_ERROR");
     if (length < 3) return platform::TraceError(kErrorMalformed);
     const std::uint8_t invokeId = apdu[1];
-    if (NotForThisInstance(invokeId)) return;
     const std::uint8_t service = apdu[2];
+    if (!Ours(source, npdu, invokeId, service)) return;
     std::size_t pos = 3, used = 0;
     HostValue classValue{}, codeValue{};
     std::uint32_t errorClass = 0, errorCode = 0;
@@ -161,6 +166,25 @@ void DispatchError(const std::uint8_t* apdu, std::size_t length) {
     } else if (service == kServiceWriteProperty) {
         if (hooks.onWriteError) hooks.onWriteError(invokeId, errorClass, errorCode);
     }
+    MarkAnswered();
+}
+
+// Abort (from the server: bit 0 set) and Reject end the pending request at once.
+void DispatchRefusal(const LinkServices::LinkAddress& source, const network::NpduInfo& npdu,
+                     const std::uint8_t* apdu, std::size_t length) {
+    const bool abort = (apdu[0] >> 4) == APDU_TYPE_ABORT;
+    if (length < 3) return platform::TraceError(kErrorMalformed);
+    if (abort && (apdu[0] & 0x01) == 0) return;  // a client's abort of its own request
+    const std::uint8_t invokeId = apdu[1];
+    if (!Ours(source, npdu, invokeId, kAnyService)) return;
+    platform::TraceText(abort ? AbortLine(apdu[2]) : RejectLine(apdu[2]));
+    const auto& hooks = Transactions().hooks;
+    if (Transactions().request.service == kServiceWriteProperty) {
+        if (hooks.onWriteRefused) hooks.onWriteRefused(invokeId);
+    } else if (hooks.onReadRefused) {
+        hooks.onReadRefused(invokeId);
+    }
+    MarkAnswered();
 }
 
 }  // namespace
@@ -175,21 +199,19 @@ void Dispatch(const LinkServices::LinkAddress& source, const network::NpduInfo& 
         case APDU_TYPE_UNCONFIRMED_REQ:
             return DispatchUnconfirmedRequest(source, npdu, apdu, length);
         case APDU_TYPE_SIMPLE_ACK:
-            return DispatchSimpleAck(apdu, length);
+            return DispatchSimpleAck(source, npdu, apdu, length);
         case APDU_TYPE_COMPLEX_ACK:
             return DispatchComplexAck(source, npdu, apdu, length);
         case APDU_TYPE_SEGMENT_ACK:
             return platform::TraceError(kErrorSegmentAckOrSegmentedRequest);
         case APDU_TYPE_ERROR:
-            return DispatchError(apdu, length);
+            return DispatchError(source, npdu, apdu, length);
         case APDU_TYPE_REJECT:
             platform::TraceEntry("APDU::Dispatch switch APDU_TYPE_REJECT");
-            if (length < 3) platform::TraceError(kErrorMalformed);
-            return;
+            return DispatchRefusal(source, npdu, apdu, length);
         case APDU_TYPE_ABORT:
             platform::TraceEntry("APDU::Dispatch switch APDU_TYPE_ABORT");
-            if (length < 3) platform::TraceError(kErrorMalformed);
-            return;
+            return DispatchRefusal(source, npdu, apdu, length);
         default:
             platform::TraceEntry("APDU::Dispatch switch BACNET_ERROR_UNKNOWN_APDU_TYPE");
             return platform::TraceError(kErrorUnknownApduType);

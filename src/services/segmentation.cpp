@@ -1,5 +1,6 @@
 #include "services/segmentation.hpp"
 
+#include <algorithm>
 #include <cstring>
 #include <map>
 #include <vector>
@@ -14,17 +15,16 @@ namespace {
 
 constexpr std::uint32_t kPurgeIntervalMs = 10000;
 constexpr std::uint32_t kStaleReassemblyMs = 5000;
-
-struct Segment {
-    std::uint32_t sequence;
-    std::uint8_t final;
-    std::vector<std::uint8_t> data;
-};
+constexpr std::uint8_t kLargestWindow = 127;
 
 struct Reassembly {
-    std::vector<Segment> segments;
-    std::uint32_t windowSize = 0;
-    std::uint32_t lastAcknowledged = 0;
+    std::vector<std::uint8_t> data;
+    std::uint8_t expected = 0;     // the next sequence number in order
+    std::uint8_t lastAcked = 0;    // the window ends behind it
+    std::uint8_t windowSize = 1;
+    bool gapReported = false;      // one negative acknowledgement per gap
+    bool complete = false;
+    bool refused = false;          // outgrew the buffer: nothing more is taken
     std::uint32_t startTick = 0;
 };
 
@@ -52,29 +52,66 @@ void Purge() {
     }
 }
 
+std::uint8_t WindowOf(std::uint8_t proposed) { return std::clamp<std::uint8_t>(proposed, 1, kLargestWindow); }
+
+// Joins a segment's data; false (with the warning) when it would not fit.
+bool Join(Reassembly& reassembly, const std::uint8_t* data, std::size_t length) {
+    if (reassembly.data.size() + length > kReassemblyBufferBytes - 1) {
+        platform::TraceWarning(u"Segmentation Buffer Overflow, increase the buffer size");
+        reassembly.refused = true;
+        return false;
+    }
+    reassembly.data.insert(reassembly.data.end(), data, data + length);
+    return true;
+}
+
 }  // namespace
 
 void SegmentReceived(const LinkServices::LinkAddress& source, const network::NpduInfo& npdu, std::uint8_t invokeId,
                      std::uint8_t sequence, std::uint8_t proposedWindow, bool moreFollows, const std::uint8_t* data,
                      std::size_t length) {
-    Reassembly& reassembly = State().reassemblies[invokeId];
-    std::uint8_t final = 0;
-    if (sequence == 0) {
-        reassembly = Reassembly{};
-        reassembly.startTick = platform::TickCount();
-        reassembly.windowSize = proposedWindow;
-        SendSegmentAck(source, npdu, invokeId, 0, proposedWindow);
-        reassembly.lastAcknowledged = 0;
-    } else {
-        final = moreFollows ? 0 : 1;
-        // Acknowledge the last segment of each window, and the final one so that
-        // the peer does not resend it.
-        if (sequence == reassembly.lastAcknowledged + reassembly.windowSize || final) {
-            SendSegmentAck(source, npdu, invokeId, sequence, proposedWindow);
-            reassembly.lastAcknowledged = sequence;
+    auto& reassemblies = State().reassemblies;
+    const std::uint8_t window = WindowOf(proposedWindow);
+    auto found = reassemblies.find(invokeId);
+    if (found == reassemblies.end()) {
+        // Without the first segment there is nothing to join to: the server sends it again.
+        if (sequence == 0) {
+            Reassembly& first = reassemblies[invokeId];
+            first.startTick = platform::TickCount();
+            first.windowSize = window;
+            first.expected = 1;
+            first.complete = !moreFollows;
+            if (Join(first, data, length)) SendSegmentAck(source, npdu, invokeId, 0, window);
         }
+        Purge();
+        return;
     }
-    reassembly.segments.push_back(Segment{sequence, final, std::vector<std::uint8_t>(data, data + length)});
+    Reassembly& reassembly = found->second;
+    if (reassembly.complete || reassembly.refused) return;
+    const std::uint8_t last = static_cast<std::uint8_t>(reassembly.expected - 1);
+    const auto ahead = static_cast<std::uint8_t>(sequence - reassembly.expected);
+    if (ahead == 0) {
+        if (!Join(reassembly, data, length)) return;
+        reassembly.expected = static_cast<std::uint8_t>(sequence + 1);
+        reassembly.gapReported = false;
+        reassembly.complete = !moreFollows;
+        // The last segment of each window is acknowledged, and the final one.
+        if (reassembly.complete || sequence == static_cast<std::uint8_t>(reassembly.lastAcked + reassembly.windowSize)) {
+            SendSegmentAck(source, npdu, invokeId, sequence, window);
+            reassembly.lastAcked = sequence;
+        }
+    } else if (ahead < 0x80) {
+        // A segment is missing: ask for everything behind the last one in sequence.
+        if (!reassembly.gapReported) {
+            SendSegmentAck(source, npdu, invokeId, last, window, true);
+            reassembly.lastAcked = last;
+            reassembly.gapReported = true;
+        }
+    } else if (sequence == reassembly.lastAcked) {
+        // The server resent a window whose acknowledgement it missed: acknowledge it again.
+        SendSegmentAck(source, npdu, invokeId, last, window);
+        reassembly.lastAcked = last;
+    }
     Purge();
 }
 
@@ -82,35 +119,21 @@ bool MessageComplete(std::uint8_t invokeId, std::uint8_t serviceChoice, const st
                      std::size_t& length) {
     auto& state = State();
     const auto found = state.reassemblies.find(invokeId);
-    if (found == state.reassemblies.end() || found->second.segments.empty()) return false;
-    const auto& segments = found->second.segments;
-    std::size_t position = 1;
-    for (std::size_t i = 0; i < segments.size(); ++i) {
-        if (i + 1 == segments.size() && segments[i].final != 1) return false;
-        for (std::uint8_t byte : segments[i].data) {
-            if (position >= kReassemblyBufferBytes - 1) {
-                platform::TraceWarning(u"Segmentation Buffer Overflow, increase the buffer size");
-                return false;
-            }
-            state.buffer[position++] = byte;
-        }
-    }
+    if (found == state.reassemblies.end() || !found->second.complete) return false;
+    const std::vector<std::uint8_t>& data = found->second.data;
     state.buffer[0] = serviceChoice;
-    if (position > kLargestMessageBytes) {
-        platform::TraceWarning(u"Main Buffer Overflow, increase the buffer size");
-        return false;
-    }
-    length = position;
+    if (!data.empty()) std::memcpy(state.buffer + 1, data.data(), data.size());
+    length = 1 + data.size();
     message = state.buffer;
     state.reassemblies.erase(found);
     return true;
 }
 
 std::int32_t SendSegmentAck(const LinkServices::LinkAddress& destination, const network::NpduInfo& received,
-                            std::uint8_t invokeId, std::uint8_t sequence, std::uint8_t windowSize) {
+                            std::uint8_t invokeId, std::uint8_t sequence, std::uint8_t windowSize, bool negative) {
     network::NpduInfo reply = network::NpduInfo::MakeReply(received);
     reply.segmentedResponseAccepted = 0;
-    const std::uint8_t apdu[4] = {0x40, invokeId, sequence, windowSize};
+    const std::uint8_t apdu[4] = {static_cast<std::uint8_t>(negative ? 0x42 : 0x40), invokeId, sequence, windowSize};
     return network::EncodeNpdu(destination, reply, apdu, sizeof apdu);
 }
 

@@ -44,6 +44,7 @@ protected:
 };
 
 const char* kWhoIs1234 = "01 24 ff ff 00 ff 10 08 0a 04 d2 1a 04 d2";
+const char* kWhoIs2000 = "01 24 ff ff 00 ff 10 08 0a 07 d0 1a 07 d0";
 
 TEST_F(DeviceTableTest, ADeviceIsAskedForOnceAndThenAtMostEveryThreeSeconds) {
     host::AddDevice(1234, 1);
@@ -60,11 +61,15 @@ TEST_F(DeviceTableTest, ADeviceIsAskedForOnceAndThenAtMostEveryThreeSeconds) {
     g_now += 1;
     host::DiscoveryPass();
     ASSERT_EQ(link_.sent.size(), 3u);
-    EXPECT_TRUE(BytesAre(link_.sent[2], kWhoIs1234));  // the lower key is asked again, the higher waits
+    EXPECT_TRUE(BytesAre(link_.sent[2], kWhoIs1234));  // asked longest ago
     g_now += 3001;
     host::DiscoveryPass();
     ASSERT_EQ(link_.sent.size(), 4u);
-    EXPECT_TRUE(BytesAre(link_.sent[3], kWhoIs1234));
+    EXPECT_TRUE(BytesAre(link_.sent[3], kWhoIs2000));  // then the other one: each has its turn
+    g_now += 3001;
+    host::DiscoveryPass();
+    ASSERT_EQ(link_.sent.size(), 5u);
+    EXPECT_TRUE(BytesAre(link_.sent[4], kWhoIs1234));
 }
 
 TEST_F(DeviceTableTest, AnIAmBindsTheDeviceWhereItAnswered) {

@@ -85,7 +85,7 @@ TEST_F(LoopbackTest, OneTagIsReadWithReadProperty) {
     ASSERT_EQ(driver_->readGroupStart(u"127.0.0.2", nullptr, addresses, 1, &status), 1) << status;
     const auto request = DeviceReceives();
     // Invoke ID 1: the first of this instance's range 0..6 after the initial 0.
-    EXPECT_TRUE(BytesAre(request, "01 04 00 05 01 0c 0c 00 80 00 03 19 55"));
+    EXPECT_TRUE(BytesAre(request, "01 04 02 35 01 0c 0c 00 80 00 03 19 55"));
     DeviceAnswers("01 00 30 01 0c 0c 00 80 00 03 19 55 3e 44 41 ac 00 00 3f");
 
     HostValue value{};
@@ -117,7 +117,7 @@ TEST_F(LoopbackTest, SilenceEndsTheScanWithNoAnswer) {
     int32_t status = 0;
     ASSERT_EQ(driver_->readGroupStart(u"127.0.0.2", nullptr, addresses, 2, &status), 1);
     const auto request = DeviceReceives();
-    EXPECT_TRUE(BytesAre(request, "01 04 00 05 01 0e 0c 00 80 00 03 1e 09 55 1f 0c 00 80 00 04 1e 09 55 1f"));
+    EXPECT_TRUE(BytesAre(request, "01 04 02 35 01 0e 0c 00 80 00 03 1e 09 55 1f 0c 00 80 00 04 1e 09 55 1f"));
     HostValue values[2] = {};
     ASSERT_EQ(FinishRead(values, 2, status), 1);
     EXPECT_EQ(status, -15);
@@ -168,7 +168,7 @@ TEST_F(LoopbackTest, ADeviceNamedByInstanceIsFoundWithWhoIs) {
     }
     ASSERT_EQ(status, 0);
     // Network:device stations accept segmented answers.
-    EXPECT_TRUE(BytesAre(DeviceReceives(), "01 04 02 05 01 0c 0c 00 80 00 03 19 55"));
+    EXPECT_TRUE(BytesAre(DeviceReceives(), "01 04 02 35 01 0c 0c 00 80 00 03 19 55"));
 }
 
 }  // namespace
@@ -189,7 +189,7 @@ TEST_F(LoopbackTest, AThreeTagGroupOverTwoObjectsIsOneRequestAndFillsItsLines) {
     ASSERT_EQ(driver_->readGroupStart(u"127.0.0.2", nullptr, addresses, 3, &status), 1);
     const auto request = DeviceReceives();
     // Objects in (type, instance) order, properties in item order.
-    EXPECT_TRUE(BytesAre(request, "01 04 00 05 01 0e 0c 00 80 00 03 1e 09 55 1f 0c 00 80 00 04 1e 09 55 09 4d 1f"));
+    EXPECT_TRUE(BytesAre(request, "01 04 02 35 01 0e 0c 00 80 00 03 1e 09 55 1f 0c 00 80 00 04 1e 09 55 09 4d 1f"));
     DeviceAnswers(WithInvokeId("01 00 30 %ID% 0e 0c 00 80 00 03 1e 29 55 4e 44 40 00 00 00 4f 1f "
                                "0c 00 80 00 04 1e 29 55 4e 44 40 80 00 00 4f 29 4d 4e 74 00 41 42 43 4f 1f",
                                request)

@@ -118,7 +118,7 @@ TEST_F(MstpLineTest, APresentValueIsReadAndWritten) {
     ASSERT_EQ(driver_->readGroupStart(u"5", nullptr, kPresentValue, 1, &status), 1) << status;
     // ReadProperty with invoke ID 0 and the 480-octet APDU limit of MS/TP.
     EXPECT_TRUE(BytesAre(device_.Receive().value_or(std::vector<std::uint8_t>{}),
-                         "01 04 00 03 00 0c 0c 00 80 00 03 19 55"));
+                         "01 04 02 53 00 0c 0c 00 80 00 03 19 55"));
     // The answer comes in two pieces, as a slow line delivers it.
     const auto answer = Hex("01 00 30 00 0c 0c 00 80 00 03 19 55 3e 44 41 ac 00 00 3f");
     const auto bytes = frame::Encode(frame::kDataNotExpectingReply, kDriverStation, kDevice, answer.data(), 19);
@@ -165,7 +165,7 @@ TEST_F(MstpLineTest, NoWhoIsGoesOutAndADeviceThatAnnouncesItselfIsBound) {
         driver_->readGroupStart(u"0:1234", nullptr, kPresentValue, 1, &status);
     ASSERT_EQ(status, 0);
     EXPECT_TRUE(BytesAre(device_.Receive(7).value_or(std::vector<std::uint8_t>{}),
-                         "01 04 02 03 00 0c 0c 00 80 00 03 19 55"));
+                         "01 04 02 53 00 0c 0c 00 80 00 03 19 55"));
 }
 
 // The device answers each request the moment it sees it, often before the

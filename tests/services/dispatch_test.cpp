@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "services/apdu_headers.hpp"
 #include "services/dispatch.hpp"
 #include "services/segmentation.hpp"
 #include "services/transactions.hpp"
@@ -52,11 +53,16 @@ protected:
     }
     void TearDown() override { Transactions() = saved_; }
 
-    void Feed(const char* apduHex) {
-        const auto apdu = Hex(apduHex);
+    static LinkServices::LinkAddress Station() {
         LinkServices::LinkAddress source;
         source.SetIp(u"10.0.0.9", 47808);
-        services::Dispatch(source, network::NpduInfo{}, apdu.data(), apdu.size());
+        return source;
+    }
+    // A request with invoke ID 5 to the station, waiting for its answer.
+    void Pending(std::uint8_t service) { BeginRequest(service, Station(), network::NpduInfo{}); }
+    void Feed(const char* apduHex) {
+        const auto apdu = Hex(apduHex);
+        services::Dispatch(Station(), network::NpduInfo{}, apdu.data(), apdu.size());
     }
 
     testing_support::RecordingLink link_;
@@ -65,6 +71,7 @@ protected:
 };
 
 TEST_F(DispatchTest, ComplexAckReachesItsServiceOnlyForThePendingRequest) {
+    Pending(kServiceReadProperty);
     Feed("30 05 0c 0c 00 80 00 03 19 55 3e 44 41 ac 00 00 3f");
     ASSERT_EQ(g_outcomes.size(), 1u);
     EXPECT_EQ(g_outcomes[0].what, "value");
@@ -89,34 +96,49 @@ TEST_F(DispatchTest, ReadPropertyAcksThatBreakTheirLayoutAreDropped) {
         "30 05 0c 0c 00 80 00 03 19 55 3e 44 41 ac 00 00 00",  // no closing tag behind the value
         "30 05 0c 0c 00 80 00 03 19 55 3e 44 41 ac",          // cut inside the value
     };
-    for (const char* apdu : broken) Feed(apdu);
+    for (const char* apdu : broken) {
+        Pending(kServiceReadProperty);
+        Feed(apdu);
+    }
     EXPECT_TRUE(g_outcomes.empty());
     // A two-octet property identifier is read in full before the opening tag.
+    Pending(kServiceReadProperty);
     Feed("30 05 0c 0c 00 80 00 03 1a 01 00 3e 21 07 3f");
     ASSERT_EQ(g_outcomes.size(), 1u);
     EXPECT_EQ(g_outcomes[0].c, 256u);
 }
 
-TEST_F(DispatchTest, ErrorsSimpleAcksAndRejectsByService) {
+TEST_F(DispatchTest, ErrorsAndSimpleAcksReachTheirHooksOnlyForThePendingRequest) {
+    Pending(kServiceWriteProperty);
     Feed("50 05 0f 91 02 91 20");
-    Feed("50 05 0c 91 01 91 1f");
+    Pending(kServiceReadProperty);
     Feed("50 07 0c 91 01 91 1f");  // another instance's request
-    Feed("20 09 0f");              // any invoke ID reaches the write hook
+    Feed("50 05 0f 91 02 91 20");  // an answer to another service
+    Feed("50 05 0c 91 01 91 1f");
+    Feed("50 05 0c 91 01 91 1f");  // the request has had its answer
+    Pending(kServiceWriteProperty);
+    Feed("20 09 0f");  // another invoke ID
+    Feed("20 05 0f");
     ASSERT_EQ(g_outcomes.size(), 3u);
     EXPECT_EQ(g_outcomes[0].what, "write error");
     EXPECT_EQ(g_outcomes[0].c, 32u);
     EXPECT_EQ(g_outcomes[1].what, "read error");
     EXPECT_EQ(g_outcomes[2].what, "write ack");
-    EXPECT_EQ(g_outcomes[2].a, 9u);
+    EXPECT_EQ(g_outcomes[2].a, 5u);
 
     trace_.Clear();
+    Pending(kServiceWriteProperty);
+    EndRequest(Transactions().request.serial);  // the write has timed out
+    Feed("20 05 0f");
     Feed("20 05 0c");
     Feed("60 05");
-    Feed("60 05 01");
     Feed("40 05 00 01");
     Feed("90 00 00");
-    EXPECT_EQ(trace_.Lines(), (std::vector<std::string>{"Warning: Unsupported Confirmed Service (SimpleAck): 12",
-                                                        "Error: 2", "Error: 7", "Error: 8"}));
+    EXPECT_TRUE(g_outcomes.size() == 3u);
+    EXPECT_EQ(trace_.Lines(),
+              (std::vector<std::string>{"Warning: Late answer dropped: InvokeID=5 from 10.0.0.9",
+                                        "Warning: Unsupported Confirmed Service (SimpleAck): 12", "Error: 2",
+                                        "Error: 7", "Error: 8"}));
 }
 
 TEST_F(DispatchTest, PeersReadTheLocalDeviceAndUnknownRequestsGetNoAnswer) {
@@ -146,6 +168,7 @@ TEST_F(DispatchTest, PeersReadTheLocalDeviceAndUnknownRequestsGetNoAnswer) {
 }
 
 TEST_F(DispatchTest, SegmentedAnswersAreAcknowledgedAndJoined) {
+    Pending(kServiceReadProperty);
     // Window 2: segments 0 and 2 are acknowledged at window ends, 3 as the final one.
     Feed("3c 05 00 02 0c 0c 00 80 00 03 19 55 3e");
     Feed("3c 05 01 02 0c 44 41");
@@ -158,6 +181,25 @@ TEST_F(DispatchTest, SegmentedAnswersAreAcknowledgedAndJoined) {
     EXPECT_TRUE(BytesAre(link_.sent[0], "01 04 40 05 00 02"));
     EXPECT_TRUE(BytesAre(link_.sent[1], "01 04 40 05 02 02"));
     EXPECT_TRUE(BytesAre(link_.sent[2], "01 04 40 05 03 02"));
+}
+
+TEST_F(DispatchTest, SegmentsAreJoinedBySequenceNumber) {
+    Pending(kServiceReadProperty);
+    Feed("3c 05 00 02 0c 0c 00 80 00 03 19 55 3e");
+    Feed("3c 05 02 02 0c ac 00");  // 1 is missing: a negative acknowledgement for 0
+    Feed("3c 05 03 02 0c 00 3f");  // the same gap is reported once
+    Feed("3c 05 01 02 0c 44 41");
+    Feed("3c 05 02 02 0c ac 00");  // ends the window after the gap
+    Feed("3c 05 01 02 0c 44 41");  // repeated: dropped
+    Feed("3c 05 02 02 0c ac 00");  // a repeated window end: acknowledged again
+    EXPECT_TRUE(g_outcomes.empty());
+    Feed("38 05 03 02 0c 00 3f");
+    ASSERT_EQ(g_outcomes.size(), 1u);
+    EXPECT_EQ(g_outcomes[0].c, 85u);
+    std::vector<std::string> acks;
+    for (const auto& sent : link_.sent) acks.push_back(testing_support::ToHex(sent));
+    EXPECT_EQ(acks, (std::vector<std::string>{"01 04 40 05 00 02", "01 04 42 05 00 02", "01 04 40 05 02 02",
+                                              "01 04 40 05 02 02", "01 04 40 05 03 02"}));
 }
 
 TEST(InvokeIds, EachInstanceCyclesThroughItsSevenIds) {

@@ -8,6 +8,7 @@
 #include "encoding/host_value.hpp"
 #include "links/current_link.hpp"
 #include "platform/utf.hpp"
+#include "services/apdu_headers.hpp"
 #include "services/dispatch.hpp"
 #include "services/read_property_multiple.hpp"
 #include "services/transactions.hpp"
@@ -119,7 +120,7 @@ TEST_F(ReadPropertyMultipleTest, RequestListsObjectsInKeyOrderWhateverTheInserti
     EXPECT_EQ(ReadPropertyMultiple(7).SendReadPropertyMultipleRequest(LinkServices::LinkAddress{}, npdu, map), 42);
     ASSERT_EQ(link_.sent.size(), 1u);
     EXPECT_TRUE(BytesAre(link_.sent[0],
-                         "01 04 00 05 07 0e 0c 00 00 00 01 1e 0a 02 00 1f 0c 00 80 00 03 1e 09 55 09 4d 1f "
+                         "01 04 02 35 07 0e 0c 00 00 00 01 1e 0a 02 00 1f 0c 00 80 00 03 1e 09 55 09 4d 1f "
                          "0c 02 00 00 05 1e 09 55 1f"));
 }
 
@@ -265,6 +266,7 @@ TEST_F(ReadPropertyMultipleTest, PropertyAllBringsItsOwnTags) {
 TEST_F(ReadPropertyMultipleTest, DispatcherRoutesBothDirections) {
     Transactions().pendingInvokeId = 5;
     Transactions().deviceTimedOut = false;
+    BeginRequest(kServiceReadPropertyMultiple, LinkServices::LinkAddress{}, network::NpduInfo{});
     const auto ack = Hex("30 05 0e 0c 00 80 00 03 1e 29 55 4e 21 07 4f 1f");
     services::Dispatch(LinkServices::LinkAddress{}, network::NpduInfo{}, ack.data(), ack.size());
     EXPECT_EQ(g_events, (std::vector<std::string>{"value 5 2:3:85 7"}));
