@@ -116,19 +116,34 @@ ValueDecode DecodeInteger(std::uint8_t tagNumber, const std::uint8_t* content, s
     return ValueDecode::kBeyondExactRange;
 }
 
+// A tag byte whose length field breaks its datatype's fixed size: a Null of
+// some length, a Boolean other than 0 or 1, a Real, Date, Time or object
+// identifier not of four octets, a Double not of eight.
+bool FixedSizeBroken(const TagFields& tag, const std::uint8_t* content, std::size_t remaining) {
+    switch (tag.tagNumber) {
+    case kTagNull: return tag.lvt != 0;
+    case kTagBoolean: return tag.lvt > 1;
+    case kTagReal:
+    case kTagDate:
+    case kTagTime:
+    case kTagObjectIdentifier: return tag.lvt != kFixedContent;
+    case kTagDouble: return tag.lvt != kLvtExtendedLength || remaining < 1 || content[0] != kDoubleContent - 1;
+    default: return false;
+    }
+}
+
 ValueDecode Decode(const std::uint8_t* data, std::size_t available, bool strict, HostValue& value,
                    std::size_t& consumed) {
     if (data == nullptr || available < 1) return ValueDecode::kMalformed;
     const TagFields tag = SplitTagByte(data[0]);
     if (tag.tagNumber > kLastApplicationTag) return ValueDecode::kMalformed;
-    // A context tag is no primitive value, however its number reads; only a
-    // Boolean carries something other than a length in its tag byte, and
-    // opening and closing tags are never application tags.
-    if (strict && ((data[0] & kContextClassBit) != 0 ||
-                   (tag.tagNumber != kTagBoolean && (tag.lvt == kLvtOpening || tag.lvt == kLvtClosing))))
-        return ValueDecode::kMalformed;
     const std::uint8_t* content = data + 1;
     const std::size_t remaining = available - 1;
+    // A context tag is no primitive value, however its number reads; opening
+    // and closing tags are never application tags.
+    if (strict && ((data[0] & kContextClassBit) != 0 || tag.lvt == kLvtOpening || tag.lvt == kLvtClosing ||
+                   FixedSizeBroken(tag, content, remaining)))
+        return ValueDecode::kMalformed;
     const std::size_t length = tag.lvt;
 
     switch (tag.tagNumber) {

@@ -24,8 +24,10 @@ enum class ValueDecode {
 // data points at an application tag byte; consumed receives the bytes used,
 // tag byte included, unless the result is kMalformed (then value and consumed
 // are left alone). Malformed: an empty input, a context tag, a tag number
-// above 12, an opening or closing length field, an integer wider than eight
-// octets, or any value (strings included) longer than the bytes left.
+// above 12, an opening or closing length field, a length field that breaks
+// a fixed size (Null, Boolean, Real, Double, Date, Time, object identifier),
+// an integer wider than eight octets, or any value (strings included) longer
+// than the bytes left.
 // Unsigned and Enumerated up to 2^31 - 1 and Signed within 32 bits are
 // integers; beyond that, up to a magnitude of 2^53, doubles. Only the
 // available bytes are ever read. This is how a primitive property value of
