@@ -29,3 +29,5 @@ export INTEROP_OUT="${INTEROP_OUT:-$PWD/$build/interop}"
 mkdir -p "$INTEROP_OUT"
 echo "interop: captures and logs in $INTEROP_OUT"
 timeout 300 node --test --test-timeout=120000 tests/interop/interop.test.js
+# One file at a time: each captures on lo and binds loopback addresses of its own.
+timeout 120 node --test --test-timeout=100000 tests/interop/local_device.test.js

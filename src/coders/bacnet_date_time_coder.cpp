@@ -40,7 +40,7 @@ std::uint32_t BACnetDateTimeCoder::Encode(encoding::ByteVector& out, const HostV
     const auto fields = SplitText(trimmed, u" ");
     if (fields.size() != 2) return encoding::kStatusValueDoesNotFit;
     if (encoding::TextToDate(out, fields[0]) != encoding::kStatusOk ||
-        encoding::TextToTime(out, fields[1]) != encoding::kStatusOk) {
+        encoding::TextToTimeWithWildcards(out, fields[1]) != encoding::kStatusOk) {
         return encoding::kStatusValueDoesNotFit;
     }
     return encoding::kStatusOk;

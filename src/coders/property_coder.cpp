@@ -11,13 +11,34 @@
 namespace coders {
 namespace {
 
-// Each member of the answer: propertyIdentifier [2] in one octet, then the
-// value between opening and closing tag 4.
-constexpr std::uint8_t kPropertyIdentifierTag = 0x29;
 constexpr std::uint8_t kPropertyValueOpen = 0x4E;
 constexpr std::uint8_t kPropertyValueClose = 0x4F;
+constexpr std::uint8_t kPropertyAccessErrorOpen = 0x5E;
+constexpr std::uint8_t kPropertyAccessErrorClose = 0x5F;
+constexpr std::uint32_t kErrorClassProperty = 2;
 
 }  // namespace
+
+void AppendPropertyAccessError(encoding::ByteVector& out, std::uint32_t errorCode) {
+    out.push_back(kPropertyAccessErrorOpen);
+    encoding::EncodeEnumerated(out, kErrorClassProperty);
+    encoding::EncodeEnumerated(out, errorCode);
+    out.push_back(kPropertyAccessErrorClose);
+}
+
+std::uint32_t AppendLocalResultValue(encoding::ByteVector& out, const HostValue& value, std::int32_t objectType,
+                                     std::int32_t property) {
+    const std::size_t start = out.size();
+    out.push_back(kPropertyValueOpen);
+    const std::uint32_t status = EncodeLocalProperty(out, value, objectType, property);
+    if (status == encoding::kStatusOk) {
+        out.push_back(kPropertyValueClose);
+        return status;
+    }
+    out.resize(start);
+    AppendPropertyAccessError(out, kErrorCodeOther);
+    return status;
+}
 
 std::uint32_t EncodeAllProperties(encoding::ByteVector& out, std::int32_t objectType, std::int32_t instance) {
     const auto object = tables::LocalObjects().find({objectType, instance});
@@ -25,15 +46,15 @@ std::uint32_t EncodeAllProperties(encoding::ByteVector& out, std::int32_t object
     const auto properties = tables::LocalProperties().find({object->second, instance});
     if (properties == tables::LocalProperties().end()) return encoding::kStatusOk;
     for (const auto& [property, item] : properties->second) {
-        out.push_back(kPropertyIdentifierTag);
-        out.push_back(static_cast<std::uint8_t>(property));
-        out.push_back(kPropertyValueOpen);
+        const auto id = static_cast<std::uint32_t>(property);
+        encoding::EncodeUnsignedWithTag(out, id, encoding::MakeContextTag(2, encoding::UnsignedOctetCount(id)));
         HostValue value{};
         std::int32_t errorCode = 0;
-        // A member that does not encode leaves what it appended; the list goes on.
+        // A member that cannot be served carries its error; the list goes on.
         if (encoding::GetLocalPropertyValue(objectType, instance, property, value, errorCode))
-            EncodeLocalProperty(out, value, objectType, property);
-        out.push_back(kPropertyValueClose);
+            AppendLocalResultValue(out, value, objectType, property);
+        else
+            AppendPropertyAccessError(out, static_cast<std::uint32_t>(errorCode));
     }
     return encoding::kStatusOk;
 }

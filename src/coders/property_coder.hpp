@@ -33,6 +33,19 @@ IPropertyCoder* GetPropertyCoder(std::int32_t property, std::int32_t objectType)
 // All properties of a local object, as the value of property all (8).
 std::uint32_t EncodeAllProperties(encoding::ByteVector& out, std::int32_t objectType, std::int32_t instance);
 
+// The error code sent for a local value that does not encode.
+inline constexpr std::uint32_t kErrorCodeOther = 0;
+
+// propertyAccessError [5] of a ReadPropertyMultiple result: class property and the code.
+void AppendPropertyAccessError(encoding::ByteVector& out, std::uint32_t errorCode);
+
+// A ReadPropertyMultiple result's value for a local property: propertyValue
+// [4] around the encoded value, or, when the value does not encode, that
+// property's error (class property, code other) and nothing of the value.
+// 0, or the encoder's status.
+std::uint32_t AppendLocalResultValue(encoding::ByteVector& out, const HostValue& value, std::int32_t objectType,
+                                     std::int32_t property);
+
 // One property value of a local object: its coder, else the primitive encoder.
 std::uint32_t EncodeLocalProperty(encoding::ByteVector& out, const HostValue& value, std::int32_t objectType,
                                   std::int32_t property);

@@ -73,17 +73,44 @@ int TextToContextDate(ByteVector& out, std::u16string_view text, std::uint32_t c
     return kStatusOk;
 }
 
-int TextToTime(ByteVector& out, std::u16string_view text) {
-    const auto fields = SplitText(text, u":");
-    if (fields.size() != 3) return kStatusValueDoesNotFit;
-    const auto seconds = SplitText(fields[2], u".");
-    if (seconds.size() != 2) return kStatusValueDoesNotFit;
-    std::int32_t hour = 0, minute = 0, second = 0, hundredths = 0;
-    if (!ParseNumber(fields[0], hour) || !ParseNumber(fields[1], minute) || !ParseNumber(seconds[0], second) ||
-        !ParseNumber(seconds[1], hundredths)) {
-        return kStatusValueDoesNotFit;
+namespace {
+
+// The four fields of hour:minute:second.hundredths, each "xx" (255) when
+// wildcards are allowed, else a number; false when the text breaks the grammar.
+bool ReadTimeFields(std::u16string_view text, bool wildcards, std::int32_t (&fields)[4]) {
+    const auto parts = SplitText(text, u":");
+    if (parts.size() != 3) return false;
+    const auto seconds = SplitText(parts[2], u".");
+    if (seconds.size() != 2) return false;
+    const std::u16string_view pieces[4] = {parts[0], parts[1], seconds[0], seconds[1]};
+    for (int i = 0; i < 4; ++i) {
+        if (wildcards && pieces[i] == u"xx")
+            fields[i] = kUnspecified;
+        else if (!ParseNumber(pieces[i], fields[i]))
+            return false;
     }
-    return EncodeTime(out, hour, minute, second, hundredths);
+    return true;
+}
+
+}  // namespace
+
+int TextToTime(ByteVector& out, std::u16string_view text) {
+    std::int32_t f[4] = {};
+    if (!ReadTimeFields(text, false, f)) return kStatusValueDoesNotFit;
+    return EncodeTime(out, f[0], f[1], f[2], f[3]);
+}
+
+int TextToTimeWithWildcards(ByteVector& out, std::u16string_view text) {
+    std::int32_t f[4] = {};
+    if (!ReadTimeFields(text, true, f)) return kStatusValueDoesNotFit;
+    // Fields that are given keep their ranges; the wildcards take their place.
+    std::int32_t given[4] = {};
+    for (int i = 0; i < 4; ++i) given[i] = f[i] == kUnspecified ? 0 : f[i];
+    ByteVector checked;
+    if (EncodeTime(checked, given[0], given[1], given[2], given[3]) != kStatusOk) return kStatusValueDoesNotFit;
+    out.push_back(MakeApplicationTag(kTagTime, 4));
+    for (const std::int32_t field : f) out.push_back(static_cast<std::uint8_t>(field));
+    return kStatusOk;
 }
 
 }  // namespace encoding

@@ -32,4 +32,8 @@ int TextToContextDate(ByteVector& out, std::u16string_view text, std::uint32_t c
 // unspecified fields and no time without hundredths.
 int TextToTime(ByteVector& out, std::u16string_view text);
 
+// The same, where any field may also be "xx", unspecified: the form in which
+// a date and time of day is read, so that each such text is written back.
+int TextToTimeWithWildcards(ByteVector& out, std::u16string_view text);
+
 }  // namespace encoding

@@ -1,6 +1,7 @@
 #include "encoding/value_conversions.hpp"
 
 #include <charconv>
+#include <cmath>
 #include <string_view>
 
 #include "encoding/host_value.hpp"
@@ -74,26 +75,47 @@ int ValueToDouble(const HostValue& value, double& out) {
     }
 }
 
-int ValueToUnsigned(const HostValue& value, std::uint32_t& out) {
-    std::int32_t number = 0;
+namespace {
+
+// A number of the 32-bit range: truncated toward zero, saturating at the
+// signed bounds, except that with unsignedRange the numbers 2^31..2^32 - 1
+// (which a device's Unsigned may hold) are taken exactly.
+bool TruncateToRange(double number, bool unsignedRange, std::uint32_t& out) {
+    constexpr double kTwoTo31 = 2147483648.0, kTwoTo32 = 4294967296.0;
+    const double truncated = std::trunc(number);
+    if (unsignedRange && truncated >= kTwoTo31 && truncated < kTwoTo32) {
+        out = static_cast<std::uint32_t>(truncated);
+        return true;
+    }
+    std::int32_t signedNumber = 0;
+    if (!TruncateToInt32(number, signedNumber)) return false;
+    out = static_cast<std::uint32_t>(signedNumber);
+    return true;
+}
+
+}  // namespace
+
+int ValueToInteger(const HostValue& value, bool unsignedRange, std::uint32_t& out) {
+    double number = 0;
     switch (value.kind) {
     case kKindNone:
     case kKindInteger:
-        number = GetInteger(value);
-        break;
+        out = static_cast<std::uint32_t>(GetInteger(value));
+        return kStatusOk;
     case kKindDouble:
-        if (!TruncateToInt32(GetDouble(value), number)) return kStatusValueDoesNotFit;
+        number = GetDouble(value);
         break;
     case kKindText:
     case kKindAssignedText:
-        if (!ParseNumber(FetchedText(value, kNumberTextCapacity), number)) return kStatusValueDoesNotFit;
+        if (!ParseRealNumber(FetchedText(value, kNumberTextCapacity), number)) return kStatusValueDoesNotFit;
         break;
     default:
         return kStatusValueDoesNotFit;
     }
-    out = static_cast<std::uint32_t>(number);
-    return kStatusOk;
+    return TruncateToRange(number, unsignedRange, out) ? kStatusOk : kStatusValueDoesNotFit;
 }
+
+int ValueToUnsigned(const HostValue& value, std::uint32_t& out) { return ValueToInteger(value, true, out); }
 
 int ValueToBoolean(const HostValue& value, bool& out) {
     std::uint32_t number = 0;

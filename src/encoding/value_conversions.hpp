@@ -18,9 +18,14 @@ std::u16string ValueToText(const HostValue& value);
 // number. 0, or 18 for a text that is no number or an unknown kind.
 int ValueToDouble(const HostValue& value, double& out);
 
-// Integers unchanged (a negative one as its two's complement), doubles
-// truncated toward zero to signed 32 bits, texts through ParseNumber.
-// 0, or 18 for a text that is no number or an unknown kind.
+// Integers unchanged (a negative one as its two's complement); doubles and
+// number texts truncated toward zero to signed 32 bits, saturating, except
+// that with unsignedRange 2^31..2^32 - 1 are kept exactly (a device's
+// Unsigned read as a double is written back as it was). 0, or 18 for a text
+// that is no number, NaN or an unknown kind.
+int ValueToInteger(const HostValue& value, bool unsignedRange, std::uint32_t& out);
+
+// ValueToInteger in the unsigned range.
 int ValueToUnsigned(const HostValue& value, std::uint32_t& out);
 
 // ValueToUnsigned, true when nonzero.

@@ -6,6 +6,7 @@
 #include "encoding/tags.hpp"
 #include "network/npdu.hpp"
 #include "platform/trace.hpp"
+#include "services/answer_value.hpp"
 #include "services/apdu_headers.hpp"
 #include "services/error_service.hpp"
 #include "services/transactions.hpp"
@@ -87,8 +88,10 @@ std::int32_t ReadProperty::Process(const LinkServices::LinkAddress& source, cons
 std::int32_t ReadPropertyAck::Process(const LinkServices::LinkAddress&, const network::NpduInfo&,
                                       const std::uint8_t* data, std::size_t length) {
     platform::TraceEntry("ReadPropertyAck::Process");
-    auto fail = [] {
+    // A malformed answer ends the scan at once with its status, and gives no value.
+    auto fail = [this] {
         platform::TraceError(kMalformed);
+        SetStatus(kMalformed);
         return kMalformed;
     };
     if (length == 0) return fail();
@@ -108,19 +111,25 @@ std::int32_t ReadPropertyAck::Process(const LinkServices::LinkAddress&, const ne
     const auto objectType = static_cast<std::int32_t>(object.type);
     const auto instance = static_cast<std::int32_t>(object.instance);
     HostValue value{};
-    std::uint32_t consumed = 0;
-    const auto remaining = static_cast<std::uint32_t>(length - pos);
-    if (coders::IPropertyCoder* coder = coders::GetPropertyCoder(property, objectType)) {
-        coder->Decode(data + pos, remaining, value, 3, consumed);
-    } else {
-        std::size_t used = 0;
-        if (encoding::DecodeApplicationValue(data + pos, remaining, value, used)) consumed = static_cast<std::uint32_t>(used);
-    }
-    if (consumed >= remaining || encoding::SplitTagByte(data[pos + consumed]).lvt != encoding::kLvtClosing)
+    std::size_t consumed = 0;
+    const std::size_t remaining = length - pos;
+    const encoding::ValueDecode decoded =
+        DecodeAnswerValue(objectType, property, data + pos, remaining, 3, value, consumed);
+    if (decoded == encoding::ValueDecode::kMalformed || consumed >= remaining ||
+        encoding::SplitTagByte(data[pos + consumed]).lvt != encoding::kLvtClosing)
         return fail();
+    if (decoded == encoding::ValueDecode::kBeyondExactRange) {
+        TraceBeyondExactRange(value);
+        SetStatus(kStatusBeyondExactRange);
+        return kStatusBeyondExactRange;
+    }
 
     if (auto hook = Transactions().hooks.onPropertyValue) hook(InvokeId(), objectType, instance, property, value);
     return 0;
+}
+
+void ReadPropertyAck::SetStatus(std::int32_t status) const {
+    if (auto hook = Transactions().hooks.setTransactionStatus) hook(InvokeId(), status);
 }
 
 std::int32_t ReadPropertyAck::SendReadPropertyAck(const LinkServices::LinkAddress& destination,
@@ -158,7 +167,11 @@ std::int32_t ReadPropertyAck::SendReadPropertyAck(const LinkServices::LinkAddres
         status = static_cast<std::uint32_t>(encoding::EncodeApplicationValue(apdu, value, datatype));
     else
         status = coders::EncodeAllProperties(apdu, objectType, instance);
-    if (status != 0) return static_cast<std::int32_t>(status);
+    // A value that does not encode is answered with the property's error, never left unanswered.
+    if (status != 0) {
+        error.Send(destination, reply, kServiceReadProperty, kErrorClassProperty, coders::kErrorCodeOther);
+        return kErrorSent;
+    }
     apdu.push_back(encoding::MakeContextTag(3, encoding::kLvtClosing));
     return network::EncodeNpdu(destination, reply, apdu.data(), apdu.size());
 }

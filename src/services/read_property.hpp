@@ -26,13 +26,19 @@ class ReadPropertyAck : public ComplexAck, public IService {
 public:
     explicit ReadPropertyAck(std::uint8_t invokeId) : ComplexAck(invokeId) {}
 
-    // Delivers the value through OnPropertyValue: 0, or 2 for a malformed acknowledgement.
+    // Delivers the value through OnPropertyValue: 0. Otherwise records a status
+    // for the invoke ID: 2 for a malformed acknowledgement, 19 for a number
+    // beyond the exact range of a host number; returns that status.
     std::int32_t Process(const LinkServices::LinkAddress& source, const network::NpduInfo& npdu,
                          const std::uint8_t* data, std::size_t length) override;
-    // arrayIndex -1: none. The send result, 9 when an Error went out instead, or the encoder's status.
+    // arrayIndex -1: none. The send result, or 9 when an Error went out instead
+    // (also for a value that does not encode).
     std::int32_t SendReadPropertyAck(const LinkServices::LinkAddress& destination, network::NpduInfo& reply,
                                      std::int32_t objectType, std::int32_t instance, std::int32_t property,
                                      std::int32_t arrayIndex);
+
+private:
+    void SetStatus(std::int32_t status) const;
 };
 
 }  // namespace APDUServices

@@ -10,6 +10,7 @@
 #include "encoding/tags.hpp"
 #include "network/npdu.hpp"
 #include "platform/trace.hpp"
+#include "services/answer_value.hpp"
 #include "services/apdu_headers.hpp"
 #include "services/error_service.hpp"
 #include "services/read_property_multiple.hpp"
@@ -192,8 +193,8 @@ private:
         HostValue value{};
         // After an object-not-found result nothing more is decoded, so a
         // following value stands where a closing tag is expected.
-        const bool haveValue = !accessError && !objectNotFound_;
-        if (haveValue && !DecodeValue(objectType, property, value)) return Outcome::kMalformed;
+        bool haveValue = !accessError && !objectNotFound_;
+        if (haveValue && !DecodeValue(objectType, property, value, haveValue)) return Outcome::kMalformed;
 
         if (!cursor_.NextTag(tag) || tag.lvt != encoding::kLvtClosing ||
             (tag.tagNumber != kTagPropertyValue && tag.tagNumber != kTagPropertyAccessError))
@@ -205,17 +206,17 @@ private:
         return Outcome::kNext;
     }
 
-    // A value that does not decode consumes nothing; the closing-tag test behind it catches it.
-    bool DecodeValue(std::int32_t objectType, std::int32_t property, HostValue& value) {
-        const auto remaining = static_cast<std::uint32_t>(cursor_.Remaining());
+    // A malformed value fails the walk; a number beyond the exact range is
+    // stepped over, logged and recorded, and its line gets no value.
+    bool DecodeValue(std::int32_t objectType, std::int32_t property, HostValue& value, bool& deliver) {
         std::size_t consumed = 0;
-        if (coders::IPropertyCoder* coder = coders::GetPropertyCoder(property, objectType)) {
-            std::uint32_t used = 0;
-            coder->Decode(cursor_.Here(), remaining, value, kTagPropertyValue, used);
-            consumed = used;
-        } else {
-            std::size_t used = 0;
-            if (encoding::DecodeApplicationValue(cursor_.Here(), remaining, value, used)) consumed = used;
+        const encoding::ValueDecode decoded = DecodeAnswerValue(objectType, property, cursor_.Here(),
+                                                                cursor_.Remaining(), kTagPropertyValue, value, consumed);
+        if (decoded == encoding::ValueDecode::kMalformed) return false;
+        if (decoded == encoding::ValueDecode::kBeyondExactRange) {
+            TraceBeyondExactRange(value);
+            SetStatus(kStatusBeyondExactRange);
+            deliver = false;
         }
         return cursor_.Skip(consumed);
     }
@@ -251,10 +252,8 @@ std::int32_t ReadPropertyMultipleAck::SendReadPropertyMultipleAck(const LinkServ
             const auto property = static_cast<std::int32_t>(id);
             // Property all brings its own identifiers and value tags for every member.
             const bool single = property != kPropertyAll;
-            if (single) {
+            if (single)
                 encoding::EncodeUnsignedWithTag(apdu, id, encoding::MakeContextTag(2, encoding::UnsignedOctetCount(id)));
-                apdu.push_back(encoding::MakeContextTag(kTagPropertyValue, encoding::kLvtOpening));
-            }
             HostValue value{};
             std::int32_t errorCode = 0;
             if (!encoding::GetLocalPropertyValue(objectType, instance, property, value, errorCode)) {
@@ -262,20 +261,16 @@ std::int32_t ReadPropertyMultipleAck::SendReadPropertyMultipleAck(const LinkServ
                                        static_cast<std::uint32_t>(errorCode));
                 return kErrorSent;
             }
-            const std::int32_t datatype = encoding::GetDatatype(objectType, property);
-            if (datatype == 0) {
+            if (encoding::GetDatatype(objectType, property) == 0) {
                 Error(InvokeId()).Send(destination, reply, kServiceReadPropertyMultiple, kErrorClassProperty,
                                        kErrorCodeUnknownProperty);
                 return kErrorSent;
             }
-            // A value that does not encode leaves what it appended; the answer goes on.
-            if (coders::IPropertyCoder* coder = coders::GetPropertyCoder(property, objectType))
-                coder->Encode(apdu, value, -1);
-            else if (!single)
-                coders::EncodeAllProperties(apdu, objectType, instance);
+            // A value that does not encode is answered with its error; the answer goes on.
+            if (single)
+                coders::AppendLocalResultValue(apdu, value, objectType, property);
             else
-                encoding::EncodeApplicationValue(apdu, value, datatype);
-            if (single) apdu.push_back(encoding::MakeContextTag(kTagPropertyValue, encoding::kLvtClosing));
+                coders::EncodeAllProperties(apdu, objectType, instance);
         }
         apdu.push_back(encoding::MakeContextTag(1, encoding::kLvtClosing));
     }

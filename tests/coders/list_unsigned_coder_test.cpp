@@ -8,13 +8,13 @@ using namespace reference_frames;
 
 coders::ListUnsignedCoder coder;
 
-TEST(ListUnsignedCoder, DecodesElementsAsSignedIntegers) {
+TEST(ListUnsignedCoder, DecodesElementsAsExactIntegers) {
     ExpectFrames(coder,
                  {
                      {"21 01 21 03 21 07 3f", 3, u"1|3|7", 6, true},
                      {"3e 21 01 22 01 00 3f", 3, u"1|256", 6, false},
                      {"3f", 3, u"", 0, false},
-                     {"24 ff ff ff ff 4f", 4, u"-1", 5, false},
+                     {"24 ff ff ff ff 4f", 4, u"4294967295", 5, false},  // exactly, beyond 31 bits
                      // A real is truncated, a number text read, any other text is 0.
                      {"44 40 20 00 00 74 00 31 32 33 72 00 41 00 3f", 3, u"2|123|0|0", 14, false},
                  },

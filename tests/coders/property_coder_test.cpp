@@ -141,7 +141,7 @@ TEST_F(EncodeAllProperties, EveryPropertyInAscendingOrder) {
     encoding::ByteVector out;
     EXPECT_EQ(coders::EncodeAllProperties(out, kType, kInstance), 0u);
     EXPECT_TRUE(BytesAre(out,
-                         "29 20 4e 4f"                            // a value that does not encode is left out
+                         "29 20 5e 91 02 91 00 5f"                // a value that does not encode: its error
                          "29 4d 4e 75 05 00 41 56 20 37 4f"
                          "29 55 4e 44 41 ac 00 00 4f"
                          "29 7b 4e 0e 0f 0e 0f 0e 0f 0e 0f 0e 0f 0e 0f 0e 0f 4f"));
@@ -159,11 +159,11 @@ TEST_F(EncodeAllProperties, UnknownObjectsAndUnservedValues) {
     encoding::ByteVector out;
     EXPECT_EQ(coders::EncodeAllProperties(out, kType, kInstance + 1), 0u);
     EXPECT_TRUE(out.empty());
-    // Without a reader the device table answers, which lacks this property;
-    // its identifier goes out in one octet.
+    // Without a reader the device table answers, which lacks this property:
+    // its error (unknown-property) under its whole identifier.
     tables::LocalProperties()[{kIndex, kInstance}][1000] = 1;
     EXPECT_EQ(coders::EncodeAllProperties(out, kType, kInstance), 0u);
-    EXPECT_TRUE(BytesAre(out, "29 e8 4e 4f"));
+    EXPECT_TRUE(BytesAre(out, "2a 03 e8 5e 91 02 91 20 5f"));
 }
 
 }  // namespace

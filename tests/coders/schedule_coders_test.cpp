@@ -161,7 +161,7 @@ TEST(BACnetDateTimeCoder, BothWays) {
         Writes(u"  5-12-2023 13:0:0.0 ", "a4 7b 0c 05 02 b4 0d 00 00 00"),
         Writes(u"xx-12-xxxx 8:0:0.0", "a4 ff 0c ff ff b4 08 00 00 00"),
         Writes(u"5-12-2023  13:0:0.0", nullptr), Writes(u"5-12-2023", nullptr), Writes(u"", nullptr),
-        Writes(u"   ", nullptr), Writes(u"5-12-2023 xx:xx:xx.xx", nullptr), Writes(u"5-12-2023 13:0:0", nullptr),
+        Writes(u"   ", nullptr), Writes(u"5-12-2023 xx:xx:xx.xx", "a4 7b 0c 05 02 b4 ff ff ff ff"), Writes(u"5-12-2023 13:0:0", nullptr),
         Writes(u"5-13-2023 13:0:0.0", nullptr), Writes(u"5-12-2023 13:0:0.0 x", nullptr),
         {Integer(5), nullptr}, {Real(5.5), nullptr},
     });
@@ -207,7 +207,9 @@ TEST(EventTimeStampsCoder, BothWays) {
         Writes(u"2|5-12-2023 13:0:0.0;1|0;0|8:0:0.0",
                "2e a4 7b 0c 05 02 b4 0d 00 00 00 2f 1e 21 00 1f 0e b4 08 00 00 00 0f"),
         Writes(u" 1|300;1|1;1|70000 ", "1e 22 01 2c 1f 1e 21 01 1f 1e 23 01 11 70 1f"),
-        Writes(u"2|5-12-2023 13:0:0.0;2|xx-xx-xxxx xx:xx:xx.xx;1|7", nullptr),  // time wildcards
+        // Unspecified fields are written as read.
+        Writes(u"2|5-12-2023 13:0:0.0;2|xx-xx-xxxx xx:xx:xx.xx;1|7",
+               "2e a4 7b 0c 05 02 b4 0d 00 00 00 2f 2e a4 ff ff ff ff b4 ff ff ff ff 2f 1e 21 07 1f"),
         Writes(u"1|0;1|0", nullptr), Writes(u"1|0;1|0;1|0;1|0", nullptr), Writes(u"1|0;1|0;3|0", nullptr),
         Writes(u"1|0;1|0;a|0", nullptr), Writes(u"1|0;1|0;1", nullptr), Writes(u"1|0;1|0;1|0|0", nullptr),
         Writes(u"1|0;1|0;1|x", nullptr), Writes(u"1|0;1|0;0|8:0:0", nullptr), Writes(u"", nullptr),
