@@ -349,14 +349,18 @@ test('Wireshark decodes every BACnet/IP frame cleanly and as sent', async () => 
     assert.ok(answered, `request with invoke ID ${r.invokeId} unanswered in the capture`);
   }
 
-  // Who-Is: a global broadcast for exactly the one device, sent as an
-  // Original-Unicast-NPDU even so (README: Interoperability notes).
+  // Who-Is: a global broadcast for exactly the one device, sent to the
+  // broadcast address as an Original-Broadcast-NPDU, the only form a
+  // conforming device accepts there; nothing else the driver sends is one.
   const whoIs = decoded.filter((f) => src(f) === DRIVER && field(f, 'bacapp.unconfirmed_service')[0] === 8);
   assert.ok(whoIs.length >= 1);
+  const broadcasts = decoded.filter((f) => src(f) === DRIVER && frames.first(f, 'bvlc.function') === '0x0b');
+  assert.deepEqual(broadcasts.map((f) => f['frame.number'][0]), whoIs.map((f) => f['frame.number'][0]));
   for (const f of whoIs) {
     assert.equal(dst(f), BROADCAST);
-    assert.equal(frames.first(f, 'bvlc.function'), '0x0a');
+    assert.equal(frames.first(f, 'bvlc.function'), '0x0b');
     assert.deepEqual(field(f, 'bacnet.dnet'), [65535]);
+    assert.deepEqual(field(f, 'bacnet.hopc'), [255]);
     assert.deepEqual([field(f, 'bacapp.who_is.low_limit')[0], field(f, 'bacapp.who_is.high_limit')[0]],
       [DEVICE_INSTANCE, DEVICE_INSTANCE]);
   }
