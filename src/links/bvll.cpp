@@ -1,6 +1,7 @@
 #include "links/bvll.hpp"
 
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "links/shared_receiver.hpp"
@@ -21,6 +22,19 @@ constexpr std::size_t kHeaderSize = 4;
 constexpr std::size_t kForwardedHeaderSize = 10;  // the header and the originator's B/IP address
 constexpr int kErrorMalformed = 2;
 constexpr int kErrorFunctionNotAccepted = 6;
+
+// The B/IP address (four octets of IPv4 address, two of port) that a
+// Forwarded-NPDU carries.
+LinkAddress OriginatorAddress(const std::uint8_t* bip) {
+    std::u16string text;
+    for (int i = 0; i < 4; ++i) {
+        if (i > 0) text += u'.';
+        for (char c : std::to_string(bip[i])) text += static_cast<char16_t>(c);
+    }
+    LinkAddress address;
+    address.SetIp(text.c_str(), static_cast<std::uint32_t>(bip[4] << 8 | bip[5]));
+    return address;
+}
 
 }  // namespace
 
@@ -74,12 +88,14 @@ void BVLL::DecodeFrame(std::size_t count, const LinkAddress& source) {
     platform::TraceEntry("BVLL::DecodeFrame");
     switch (frame_[1]) {
         case kForwardedNpdu:
-            // The NPDU starts behind the originator's B/IP address; answers still go to the forwarder.
             if (count < kForwardedHeaderSize) {
                 platform::TraceError(kErrorMalformed);
                 return;
             }
-            network::ProcessNpdu(source, frame_ + kForwardedHeaderSize, count - kForwardedHeaderSize);
+            // A BBMD forwards the broadcasts of other subnets, Who-Is answers
+            // among them: the sender is the originator it names, not the BBMD.
+            network::ProcessNpdu(OriginatorAddress(frame_ + kHeaderSize), frame_ + kForwardedHeaderSize,
+                                 count - kForwardedHeaderSize);
             break;
         case kDistributeBroadcastToNetwork:
         case kOriginalUnicastNpdu:

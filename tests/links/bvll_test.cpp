@@ -15,15 +15,18 @@ using testing_support::BytesAre;
 using testing_support::Hex;
 
 std::vector<std::vector<std::uint8_t>> g_apdus;
+std::vector<LinkAddress> g_sources;
 
-void Collect(const LinkAddress&, const network::NpduInfo&, const std::uint8_t* apdu, std::size_t n) {
+void Collect(const LinkAddress& source, const network::NpduInfo&, const std::uint8_t* apdu, std::size_t n) {
     g_apdus.emplace_back(apdu, apdu + n);
+    g_sources.push_back(source);
 }
 
 class BvllDatagramTest : public ::testing::Test {
 protected:
     void SetUp() override {
         g_apdus.clear();
+        g_sources.clear();
         previous_ = network::SetApduHandler(&Collect);
         source_.SetIp(u"10.0.0.2", 47808);
     }
@@ -45,6 +48,11 @@ TEST_F(BvllDatagramTest, EachDatagramIsOneMessageOfTheAcceptedFunctions) {
     Datagram("81 04 00 0e c0 a8 00 05 ba c0 01 00 10 0b");  // behind the originator's B/IP address
     EXPECT_EQ(g_apdus, (std::vector<std::vector<std::uint8_t>>{Hex("10 08"), Hex("10 09"), Hex("10 0a"), Hex("10 0b")}));
     EXPECT_TRUE(trace_.Lines().empty());
+    // A forwarded message comes from the originator it names, not from the BBMD that forwarded it.
+    ASSERT_EQ(g_sources.size(), 4u);
+    EXPECT_EQ(g_sources[2].IpText(), u"10.0.0.2");
+    EXPECT_EQ(g_sources[3].IpText(), u"192.168.0.5");
+    EXPECT_EQ(g_sources[3].port, 47808u);
 }
 
 // A length that disagrees with the datagram, a wrong type, a datagram too
