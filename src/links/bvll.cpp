@@ -75,8 +75,8 @@ bool BVLL::IsValidAddress(const char16_t* text) { return IsIpAddressText(text) !
 
 void BVLL::ProcessDatagram(const std::uint8_t* bytes, std::size_t count, const LinkAddress& source) {
     platform::TraceEntry("BVLL::ProcessDatagram");
-    if (count < kHeaderSize || bytes[0] != kBvlcType || (std::size_t{bytes[2]} << 8 | bytes[3]) != count ||
-        count > sizeof frame_) {
+    if (count == 0 || bytes[0] != kBvlcType) return;  // not BACnet/IP: dropped without a line
+    if (count < kHeaderSize || (std::size_t{bytes[2]} << 8 | bytes[3]) != count || count > sizeof frame_) {
         platform::TraceError(kErrorMalformed);
         return;
     }

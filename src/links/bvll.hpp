@@ -27,7 +27,7 @@ public:
 
     // Takes one received datagram, which is one BVLC message: a datagram
     // whose header does not announce exactly its own length is dropped alone,
-    // with "Error: 2".
+    // with "Error: 2"; one that does not start with 0x81 is dropped silently.
     void ProcessDatagram(const std::uint8_t* bytes, std::size_t count, const LinkAddress& source);
 
 private:
