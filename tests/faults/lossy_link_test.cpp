@@ -64,7 +64,7 @@ TEST_F(LossyLinkTest, ScansThroughASpoilingRelayNeverMixUpTagsAndRecover) {
     relay_.SetFaults(relay::Direction::kToDevice, {});
     relay_.SetFaults(relay::Direction::kToDriver, {});
     platform::SleepMs(150);  // what the relay still holds arrives and is discarded
-    // A cut datagram cost only itself: the first scans behind the faults are whole.
+    // A cut datagram costs only itself: the first scans behind the faults are whole.
     for (const auto& group : kGroups) ExpectCompleteScan(ReadAnalogValues(group), group);
 }
 
