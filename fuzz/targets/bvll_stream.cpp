@@ -1,6 +1,7 @@
-// The BACnet/IP byte stream as the shared receiver hands it over: frames
-// assembled byte by byte, their NPDUs decoded and their APDUs dispatched.
-// Input: the invoke ID of the pending request, then the received bytes.
+// BACnet/IP datagrams as the shared receiver hands them over, one BVLC
+// message each: checked, their NPDUs decoded and their APDUs dispatched.
+// Input: the invoke ID of the pending request, then datagrams, each behind
+// its length in two octets (big-endian; the last one takes what is left).
 #include <cstddef>
 #include <cstdint>
 
@@ -17,9 +18,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size == 0) return 0;
     fuzzing::BeginExchange(data[0]);
     LinkServices::BVLL& bvll = host::Driver().receiveBvll;
-    bvll.ClearAssembler();
     LinkServices::LinkAddress source;
     source.SetIp(u"10.0.0.9", 47808);
-    for (std::size_t i = 1; i < size; ++i) bvll.ProcessByte(data[i], source);
+    std::size_t at = 1;
+    while (at + 2 <= size) {
+        std::size_t length = std::size_t{data[at]} << 8 | data[at + 1];
+        at += 2;
+        if (length > size - at) length = size - at;
+        bvll.ProcessDatagram(data + at, length, source);
+        at += length;
+    }
     return 0;
 }

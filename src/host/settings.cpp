@@ -51,7 +51,6 @@ std::int32_t ApplySettings(void* hostHandle, const vorne::DriverSettings& settin
     state.receiveBvll.SetConfiguredPort(state.udpPort);
     std::int32_t result = 0;
     if (LinkServices::StartSharedReceiver(state.udpPort)) {
-        state.receiveBvll.CopyAssemblerFrom(state.bvll);
         const auto range = LinkServices::OwnInvokeIdRange();
         APDUServices::SetInvokeIdRange(range.lowest, range.highest);
     } else {

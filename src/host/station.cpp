@@ -60,8 +60,9 @@ std::int32_t ResolveStation(std::u16string_view station, LinkServices::LinkAddre
         return kStatusDeviceNotBound;
     npdu.segmentedResponseAccepted = (info.form == 1 || info.form == 2) ? 1 : 0;
     if (!info.remoteMac.empty()) {
-        npdu.routedStation = 1;
         if (!ParseRemoteMac(info.remoteMac, npdu)) return kStatusMalformedStation;
+        // The binding may be the device's own I-Am from this network, which names no network.
+        npdu.SetRoutedStation(static_cast<std::uint16_t>(info.network));
     }
     return 0;
 }

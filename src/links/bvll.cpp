@@ -1,14 +1,13 @@
 #include "links/bvll.hpp"
 
-#include <algorithm>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "links/shared_receiver.hpp"
 #include "netwise.h"
 #include "network/npdu.hpp"
 #include "platform/trace.hpp"
-#include "portwise.h"
 #include "tagcore.h"
 
 namespace LinkServices {
@@ -19,12 +18,30 @@ constexpr std::uint8_t kForwardedNpdu = 0x04;
 constexpr std::uint8_t kDistributeBroadcastToNetwork = 0x09;
 constexpr std::uint8_t kOriginalUnicastNpdu = 0x0A;
 constexpr std::uint8_t kOriginalBroadcastNpdu = 0x0B;
+constexpr std::size_t kHeaderSize = 4;
+constexpr std::size_t kForwardedHeaderSize = 10;  // the header and the originator's B/IP address
 constexpr int kErrorMalformed = 2;
 constexpr int kErrorFunctionNotAccepted = 6;
 
-enum AssemblerState : std::int32_t { kWaitType = 0, kFunction = 1, kLengthHigh = 2, kLengthLow = 3, kBody = 4 };
+// The B/IP address (four octets of IPv4 address, two of port) that a
+// Forwarded-NPDU carries.
+LinkAddress OriginatorAddress(const std::uint8_t* bip) {
+    std::u16string text;
+    for (int i = 0; i < 4; ++i) {
+        if (i > 0) text += u'.';
+        for (char c : std::to_string(bip[i])) text += static_cast<char16_t>(c);
+    }
+    LinkAddress address;
+    address.SetIp(text.c_str(), static_cast<std::uint32_t>(bip[4] << 8 | bip[5]));
+    return address;
+}
 
 }  // namespace
+
+bool IsBroadcastAddress(const LinkAddress& address) {
+    return address.kind == LinkAddress::kIp &&
+           (address.IpText() == kLocalBroadcastText || address.IpText() == u"255.255.255.255");
+}
 
 void BVLL::GetBroadcastAddress(LinkAddress& out) {
     out.Initialise();
@@ -38,14 +55,14 @@ void BVLL::ParseAddress(LinkAddress& out, const char16_t* text) {
 
 std::int32_t BVLL::Send(const LinkAddress& destination, const std::uint8_t* bytes, std::uint32_t length) {
     if (destination.kind != LinkAddress::kIp) return kSendWrongAddressKind;
-    ClearAssembler();
-    std::vector<std::uint8_t> frame(length + 4);
-    const std::uint32_t total = length + 4;
+    const std::uint32_t total = length + kHeaderSize;
+    std::vector<std::uint8_t> frame(total);
     frame[0] = kBvlcType;
-    frame[1] = kOriginalUnicastNpdu;
+    // Devices drop an Original-Unicast-NPDU that reached them through a broadcast address.
+    frame[1] = IsBroadcastAddress(destination) ? kOriginalBroadcastNpdu : kOriginalUnicastNpdu;
     frame[2] = static_cast<std::uint8_t>(total >> 8);
     frame[3] = static_cast<std::uint8_t>(total);
-    if (length > 0) std::memcpy(frame.data() + 4, bytes, length);
+    if (length > 0) std::memcpy(frame.data() + kHeaderSize, bytes, length);
     const std::int32_t socket = SharedSocket();
     if (socket == 0) return kSendNoSocket;
     return UdpSendTo(socket, destination.ipText, configuredPort_, destination.port, frame.data(),
@@ -56,99 +73,34 @@ void BVLL::Close() { StopSharedReceiver(); }
 
 bool BVLL::IsValidAddress(const char16_t* text) { return IsIpAddressText(text) != 0; }
 
-void BVLL::ClearAssembler() {
-    // Only the bytes received since the last clear can be non-zero.
-    const auto used = static_cast<std::size_t>(receivedCount_ > 0 ? receivedCount_ : 0);
-    std::memset(frame_, 0, used < sizeof frame_ ? used : sizeof frame_);
-    receivedCount_ = 0;
-    remaining_ = 0;
-    state_ = kWaitType;
-}
-
-void BVLL::CopyAssemblerFrom(const BVLL& other) {
-    std::memcpy(frame_, other.frame_, sizeof frame_);
-    receivedCount_ = other.receivedCount_;
-    remaining_ = other.remaining_;
-    state_ = other.state_;
-}
-
-void BVLL::ProcessByte(std::uint8_t byte, const LinkAddress& source) {
-    platform::TraceEntry("BVLL::ProcessByte");
-    if (receivedCount_ >= kMaxFrameSize) {
-        SerialTrace(u"BVLL buffer full!");
-        ClearAssembler();
-        return;
-    }
-    frame_[receivedCount_++] = byte;
-    switch (state_) {
-        case kWaitType:
-            if (byte == kBvlcType)
-                state_ = kFunction;
-            else
-                ClearAssembler();
-            break;
-        case kFunction:
-            state_ = kLengthHigh;
-            break;
-        case kLengthHigh:
-            remaining_ = static_cast<std::uint16_t>(byte * 256);
-            state_ = kLengthLow;
-            break;
-        case kLengthLow:
-            remaining_ = static_cast<std::uint16_t>(remaining_ | byte);
-            if (remaining_ > 4) {
-                remaining_ = static_cast<std::uint16_t>(remaining_ - 4);
-                state_ = kBody;
-            } else {
-                DecodeFrame(source);
-                ClearAssembler();
-            }
-            break;
-        default:
-            if (--remaining_ == 0) {
-                DecodeFrame(source);
-                ClearAssembler();
-            }
-            break;
-    }
-}
-
-void BVLL::ProcessBytes(const std::uint8_t* bytes, std::size_t count, const LinkAddress& source) {
-    std::size_t i = 0;
-    while (i < count) {
-        if (state_ == kBody && receivedCount_ < kMaxFrameSize) {
-            const auto room = static_cast<std::size_t>(kMaxFrameSize - receivedCount_);
-            const std::size_t run = std::min({count - i, static_cast<std::size_t>(remaining_), room});
-            std::memcpy(frame_ + receivedCount_, bytes + i, run);
-            receivedCount_ += static_cast<std::int32_t>(run);
-            remaining_ = static_cast<std::uint16_t>(remaining_ - run);
-            i += run;
-            if (remaining_ == 0) {
-                DecodeFrame(source);
-                ClearAssembler();
-            }
-            continue;  // a full buffer is the next byte's business, as byte by byte
-        }
-        ProcessByte(bytes[i++], source);
-    }
-}
-
-void BVLL::DecodeFrame(const LinkAddress& source) {
-    platform::TraceEntry("BVLL::DecodeFrame");
-    if (frame_[0] != kBvlcType || receivedCount_ < 4) {
+void BVLL::ProcessDatagram(const std::uint8_t* bytes, std::size_t count, const LinkAddress& source) {
+    platform::TraceEntry("BVLL::ProcessDatagram");
+    if (count == 0 || bytes[0] != kBvlcType) return;  // not BACnet/IP: dropped without a line
+    if (count < kHeaderSize || (std::size_t{bytes[2]} << 8 | bytes[3]) != count || count > sizeof frame_) {
         platform::TraceError(kErrorMalformed);
         return;
     }
-    const auto count = static_cast<std::size_t>(receivedCount_);
+    std::memcpy(frame_, bytes, count);
+    DecodeFrame(count, source);
+}
+
+void BVLL::DecodeFrame(std::size_t count, const LinkAddress& source) {
+    platform::TraceEntry("BVLL::DecodeFrame");
     switch (frame_[1]) {
         case kForwardedNpdu:
-            // The NPDU starts behind the originator's B/IP address; answers still go to the forwarder.
-            network::ProcessNpdu(source, frame_ + 10, count >= 10 ? count - 10 : 0);
+            if (count < kForwardedHeaderSize) {
+                platform::TraceError(kErrorMalformed);
+                return;
+            }
+            // A BBMD forwards the broadcasts of other subnets, Who-Is answers
+            // among them: the sender is the originator it names, not the BBMD.
+            network::ProcessNpdu(OriginatorAddress(frame_ + kHeaderSize), frame_ + kForwardedHeaderSize,
+                                 count - kForwardedHeaderSize);
             break;
         case kDistributeBroadcastToNetwork:
         case kOriginalUnicastNpdu:
         case kOriginalBroadcastNpdu:
-            network::ProcessNpdu(source, frame_ + 4, count - 4);
+            network::ProcessNpdu(source, frame_ + kHeaderSize, count - kHeaderSize);
             break;
         default:
             platform::TraceError(kErrorFunctionNotAccepted);

@@ -19,31 +19,28 @@ public:
     std::int32_t GetLinkType() override { return kLinkBacnetIp; }
     void ParseAddress(LinkAddress& out, const char16_t* text) override;
     std::int32_t GetMaxFrameSize() override { return kMaxFrameSize; }
-    // Sends the NPDU as an Original-Unicast-NPDU, to broadcast addresses too.
+    // Sends the NPDU as an Original-Broadcast-NPDU to a broadcast address,
+    // else as an Original-Unicast-NPDU.
     std::int32_t Send(const LinkAddress& destination, const std::uint8_t* bytes, std::uint32_t length) override;
     void Close() override;
     bool IsValidAddress(const char16_t* text) override;
 
-    // Feeds one received byte to the frame assembler. Frames are delimited by
-    // their BVLC length only; the assembler is not reset between datagrams.
-    void ProcessByte(std::uint8_t byte, const LinkAddress& source);
-    // Feeds a run of received bytes, exactly as byte by byte, but copies a
-    // frame's body in one piece.
-    void ProcessBytes(const std::uint8_t* bytes, std::size_t count, const LinkAddress& source);
-    // Hands the NPDU of the assembled frame up to the network layer.
-    void DecodeFrame(const LinkAddress& source);
-    void ClearAssembler();
-    void CopyAssemblerFrom(const BVLL& other);
-
-    std::int32_t ReceivedCount() const { return receivedCount_; }
-    std::int32_t State() const { return state_; }
+    // Takes one received datagram, which is one BVLC message: a datagram
+    // whose header does not announce exactly its own length is dropped alone,
+    // with "Error: 2"; one that does not start with 0x81 is dropped silently.
+    void ProcessDatagram(const std::uint8_t* bytes, std::size_t count, const LinkAddress& source);
 
 private:
+    // Hands the NPDU of the message in the frame buffer up to the network layer.
+    void DecodeFrame(std::size_t count, const LinkAddress& source);
+
     std::uint32_t configuredPort_ = LinkAddress::kDefaultPort;
+    // The datagram is decoded from here, not from the shared ring, whose slot
+    // the receive thread may refill once it has been read.
     std::uint8_t frame_[kMaxFrameSize] = {};
-    std::int32_t receivedCount_ = 0;
-    std::uint16_t remaining_ = 0;
-    std::int32_t state_ = 0;
 };
+
+// Whether the link sends to this address as a broadcast.
+bool IsBroadcastAddress(const LinkAddress& address);
 
 }  // namespace LinkServices

@@ -7,6 +7,9 @@
 
 namespace LinkServices {
 
+// The destination text that the UDP library sends as a local broadcast.
+inline constexpr std::u16string_view kLocalBroadcastText = u"BROADCAST:*";
+
 struct LinkAddress {
     static constexpr std::size_t kIpTextCapacity = 30;  // characters, NUL included
     static constexpr std::uint32_t kDefaultPort = 0xBAC0;

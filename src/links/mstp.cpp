@@ -8,9 +8,11 @@
 #include "links/mstp_frame.hpp"
 #include "links/mstp_lock.hpp"
 #include "network/npdu.hpp"
+#include "platform/clock.hpp"
 #include "platform/trace.hpp"
 #include "platform/utf.hpp"
 #include "portwise.h"
+#include "vorne/settings_record.hpp"
 
 namespace LinkServices {
 namespace {
@@ -76,6 +78,7 @@ void HOSTLIB_CALL ReceiveCallback(void* port) noexcept {
 
 std::int32_t MSTP::Open(void* hostHandle, const void* settings, std::uint8_t ownStation) {
     SetOwnStation(ownStation);
+    SetBaudRate(settings != nullptr ? vorne::CopySettings(settings).serialBaudRate : 0);
     Close();  // a port left open by an earlier open
     ClearAssembler();
     std::int32_t error = 0;
@@ -134,8 +137,17 @@ void MSTP::ClearAssembler() {
     state_ = kPreamble1;
 }
 
+void MSTP::SetBaudRate(std::uint32_t baudRate) { frameAbortMs_ = MstpFrame::FrameAbortMs(baudRate); }
+
 void MSTP::ProcessByte(std::uint8_t byte) {
     platform::TraceEntry("MSTP::ProcessByte");
+    const std::uint32_t now = platform::TickCount();
+    if (receivedCount_ > 0 && now - lastByteTick_ > frameAbortMs_) {
+        // Noise that looked like a frame start must not take the bytes of the frames after it.
+        if (state_ > kPreamble2) platform::TraceError(kErrorMalformed);
+        ClearAssembler();
+    }
+    lastByteTick_ = now;
     if (receivedCount_ >= kMaxFrameSize) {
         SerialTrace(u"MS/TP buffer full!");
         ClearAssembler();

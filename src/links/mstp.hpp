@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "links/ilink.hpp"
+#include "links/mstp_frame.hpp"
 
 namespace LinkServices {
 
@@ -19,6 +20,8 @@ public:
     std::int32_t Open(void* hostHandle, const void* settings, std::uint8_t ownStation);
     // The source of every frame sent, and the destination that received frames must carry (or 255).
     void SetOwnStation(std::uint8_t station) { ownStation_ = station; }
+    // The line's rate, which sets how long a silence drops a frame cut off.
+    void SetBaudRate(std::uint32_t baudRate);
 
     void GetBroadcastAddress(LinkAddress& out) override;
     std::int32_t GetLinkType() override { return kLinkMstp; }
@@ -31,7 +34,8 @@ public:
     void Close() override;
     bool IsValidAddress(const char16_t* text) override;
 
-    // Feeds one received byte to the frame assembler.
+    // Feeds one received byte to the frame assembler. A frame that falls
+    // silent before its end is dropped when the next byte comes.
     void ProcessByte(std::uint8_t byte);
     // Checks the assembled frame and hands its NPDU to the network layer.
     void DecodeFrame();
@@ -47,6 +51,8 @@ private:
     std::int32_t state_ = 0;
     std::uint16_t remaining_ = 0;
     std::uint8_t ownStation_ = 0;
+    std::uint32_t frameAbortMs_ = MstpFrame::FrameAbortMs(MstpFrame::kDefaultBaudRate);
+    std::uint32_t lastByteTick_ = 0;
 };
 
 }  // namespace LinkServices

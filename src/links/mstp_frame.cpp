@@ -52,4 +52,11 @@ std::vector<std::uint8_t> Encode(std::uint8_t frameType, std::uint8_t destinatio
     return frame;
 }
 
+std::uint32_t FrameAbortMs(std::uint32_t baudRate) {
+    constexpr std::uint32_t kAbortBits = 60;
+    const std::uint32_t rate = baudRate != 0 ? baudRate : kDefaultBaudRate;
+    const std::uint32_t ms = (kAbortBits * 1000 + rate - 1) / rate;
+    return ms > kMinFrameAbortMs ? ms : kMinFrameAbortMs;
+}
+
 }  // namespace LinkServices::MstpFrame

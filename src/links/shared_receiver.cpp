@@ -275,7 +275,7 @@ void ConsumeSharedRing(BVLL& receiveSide) {
         LinkAddress source;
         source.SetIp(slot.sender, self.receivePort.load(std::memory_order_relaxed));
         const std::size_t length = slot.length > 0 ? static_cast<std::size_t>(slot.length) : 0;
-        receiveSide.ProcessBytes(slot.data, length < kSlotDataBytes ? length : kSlotDataBytes, source);
+        receiveSide.ProcessDatagram(slot.data, length < kSlotDataBytes ? length : kSlotDataBytes, source);
         read = read + 1 == kRingSlotCount ? 0 : read + 1;
         StoreShared(entry.readPosition, read);
     }

@@ -16,7 +16,7 @@ bool StartSharedReceiver(std::uint32_t udpPort);
 // Leaves the receiver; the master stops the thread and, once the others have
 // left or 60 s have passed, destroys the shared tables.
 void StopSharedReceiver();
-// Feeds every slot this instance has not read yet to the receive-side assembler.
+// Hands every datagram this instance has not read yet to the receive-side link, one at a time.
 void ConsumeSharedRing(BVLL& receiveSide);
 // Sleeps until a datagram this instance has not read lands in the ring, or
 // for at most the time given; at once when one is waiting already.

@@ -51,7 +51,8 @@ void BuildNpdu(NpduInfo& info, const std::uint8_t* apdu, std::size_t apduLength,
     out[n++] = 0x01;
     info.SetExpectingReply();
     out[n++] = info.ControlByte();
-    if (info.destinationPresent || info.routedStation) {
+    // The control byte, the destination group and the hop count follow one test.
+    if (info.HasDestination()) {
         out[n++] = static_cast<std::uint8_t>(info.destinationNetwork >> 8);
         out[n++] = static_cast<std::uint8_t>(info.destinationNetwork);
         out[n++] = static_cast<std::uint8_t>(info.destinationMacLength);
@@ -65,7 +66,7 @@ void BuildNpdu(NpduInfo& info, const std::uint8_t* apdu, std::size_t apduLength,
         for (std::uint32_t i = 0; i < info.sourceMacLength && i < NpduInfo::kMaxMacLength; ++i)
             out[n++] = info.sourceMac[i];
     }
-    if (info.destinationPresent) out[n++] = info.hopCount;
+    if (info.HasDestination()) out[n++] = info.hopCount;
     for (std::size_t i = 0; i < apduLength; ++i) out[n++] = apdu[i];
     outLength = n;
 }

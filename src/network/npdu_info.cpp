@@ -40,9 +40,15 @@ void NpduInfo::SetSource(std::uint16_t network, std::uint32_t length, const std:
     std::copy_n(mac, length, sourceMac);
 }
 
+void NpduInfo::SetRoutedStation(std::uint16_t network) {
+    routedStation = 1;
+    destinationPresent = 1;
+    destinationNetwork = network;
+}
+
 std::uint8_t NpduInfo::ControlByte() const {
     std::uint8_t control = 0;
-    if (destinationPresent) control |= 0x20;
+    if (HasDestination()) control |= 0x20;
     if (sourcePresent) control |= 0x08;
     if (expectingReply) control |= 0x04;
     return control;

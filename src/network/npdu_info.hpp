@@ -28,6 +28,11 @@ struct NpduInfo {
     void SetSourceNetwork(std::uint16_t network);
     // Logs "Invalid SLEN" and changes nothing when the MAC is longer than 6.
     void SetSource(std::uint16_t network, std::uint32_t length, const std::uint8_t* mac);
+    // The station named a router's network and a MAC behind it (set with
+    // DLEN/DADR): requests go there, whatever the device's binding held.
+    void SetRoutedStation(std::uint16_t network);
+    // Whether the NPDU carries DNET/DLEN/DADR and a hop count.
+    bool HasDestination() const { return destinationPresent != 0 || routedStation != 0; }
     void SetExpectingReply() { expectingReply = 1; }
     void SetHopCount(std::uint8_t count) { hopCount = count; }
     std::uint8_t ControlByte() const;

@@ -14,7 +14,7 @@ std::int32_t WhoIs::SendWhoIs(LinkServices::LinkAddress address, network::NpduIn
                               std::uint32_t high) {
     if (low > high) return 1;
     npdu.SetBroadcastDestination(0xFFFF);
-    address.SetIp(u"BROADCAST:*", address.port);
+    address.SetIp(LinkServices::kLocalBroadcastText.data(), address.port);
     encoding::ByteVector apdu;
     EncodeUnconfirmedRequestHeader(apdu, kServiceWhoIs);
     if (!(low == 0 && high == 0xFFFFFFFFu)) {

@@ -25,8 +25,7 @@ inline constexpr std::int32_t kNoAnswer = -15;
 inline constexpr std::int32_t kMalformedAnswer = 2;
 
 // What a scan may end with when stray bytes reach the driver: a whole answer,
-// none, or (a cut frame completed by the bytes of the next datagram) a
-// malformed one.
+// none, or a malformed one.
 inline bool ExpectedOnAFaultyLine(std::int32_t status) {
     return status == kUntouched || status == kNoAnswer || status == kMalformedAnswer;
 }

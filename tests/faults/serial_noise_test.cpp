@@ -4,9 +4,9 @@
 // value or -15, never with another tag's value; once the line is quiet the
 // next read is whole.
 //
-// The frame assembler has no silence timer: a false header that announces
-// a long frame takes the bytes that follow, up to its 512-byte limit. The
-// device below ends the noise with that many idle (zero) bytes.
+// A false header in the noise that announces a long frame takes the bytes
+// that follow only until the line falls silent: the assembler drops a frame
+// cut off by silence.
 #include <gtest/gtest.h>
 
 #ifndef _WIN32
@@ -32,6 +32,7 @@ namespace frame = LinkServices::MstpFrame;
 constexpr std::int32_t kNoAnswer = -15;
 constexpr std::int32_t kUntouched = 99;
 constexpr std::uint16_t kTimeoutMs = 250;
+constexpr std::uint32_t kQuietMs = 60;  // longer than a frame takes to be dropped at 38400 baud
 
 Bytes AnswerNpdu(std::uint8_t invokeId, const std::uint8_t* objectId, float value) {
     std::uint32_t bits = 0;
@@ -72,7 +73,8 @@ private:
                                          LineDevice::kDevice, npdu.data(), static_cast<std::uint16_t>(npdu.size()));
             ++answered_;
             if (!noisy_) {
-                if (wasNoisy_) line_.Write(Bytes(512, 0x00));
+                // A quiet line: the noise of the last answer is longer ago than the frame-abort time.
+                if (wasNoisy_) platform::SleepMs(kQuietMs);
                 wasNoisy_ = false;
                 line_.Write(answer);
                 continue;

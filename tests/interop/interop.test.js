@@ -209,6 +209,16 @@ test('a network:device station is bound by Who-Is and I-Am', async () => {
   assert.deepEqual([whoIs.lowLimit, whoIs.highLimit], [DEVICE_INSTANCE, DEVICE_INSTANCE]);
 });
 
+// A station behind a router: DNET 5, DADR 0A. The device is no router; what
+// counts is the frame, which the Wireshark check below reads.
+const routedRequests = new Set(); // what the device made of them, if anything
+test('a station behind a router is read with its network and MAC', async () => {
+  const before = device.requests.length;
+  const { status, code } = await read(`${DEVICE}:5:${DEVICE_INSTANCE}:0A`, ['AV:1:PRESENT-VALUE'], { service: null });
+  for (const r of device.requests.slice(before)) routedRequests.add(r);
+  assert.ok(code === 0 || status === -15, `code ${code}, status ${status}`);
+});
+
 test('a long property comes in segments, acknowledged window by window', async () => {
   const logStart = device.responder.log.length;
   const { values, code } = await read(STATION, ['AV:2:DESCRIPTION']);
@@ -337,12 +347,20 @@ test('Wireshark decodes every BACnet/IP frame cleanly and as sent', async () => 
       frame: f,
     };
   });
-  const toDevice = seen.filter((r) => dst(r.frame) === DEVICE);
+  const routed = seen.filter((r) => field(r.frame, 'bacnet.dnet').length > 0);
+  assert.ok(routed.length >= 1, 'no request to the routed station');
+  for (const r of routed) {
+    assert.equal(frames.first(r.frame, 'bacnet.control'), '0x24');
+    assert.deepEqual([field(r.frame, 'bacnet.dnet'), field(r.frame, 'bacnet.dlen'), field(r.frame, 'bacnet.hopc')],
+      [[5], [1], [255]]);
+  }
+  const toDevice = seen.filter((r) => dst(r.frame) === DEVICE && !routed.includes(r));
   assert.deepEqual(toDevice.map((r) => r.service), expectedRequests.map((r) => r.service));
   toDevice.forEach((r, i) => assert.deepEqual(r.shape, shape(expectedRequests[i].targets), `request ${i}`));
 
   // The device decoded the same invoke IDs, and every request got its answer with that ID.
-  const deviceSaw = device.requests.filter((r) => r.invokeId !== undefined && r.source === DRIVER);
+  const deviceSaw = device.requests.filter((r) => r.invokeId !== undefined && r.source === DRIVER &&
+    !routedRequests.has(r));
   assert.deepEqual(toDevice.map((r) => r.invokeId), deviceSaw.map((r) => r.invokeId));
   for (const r of toDevice) {
     const answered = decoded.some((f) => src(f) === DEVICE && dst(f) === DRIVER &&
@@ -351,14 +369,18 @@ test('Wireshark decodes every BACnet/IP frame cleanly and as sent', async () => 
     assert.ok(answered, `request with invoke ID ${r.invokeId} unanswered in the capture`);
   }
 
-  // Who-Is: a global broadcast for exactly the one device, sent as an
-  // Original-Unicast-NPDU even so (README: Interoperability notes).
+  // Who-Is: a global broadcast for exactly the one device, sent to the
+  // broadcast address as an Original-Broadcast-NPDU, the only form a
+  // conforming device accepts there; nothing else the driver sends is one.
   const whoIs = decoded.filter((f) => src(f) === DRIVER && field(f, 'bacapp.unconfirmed_service')[0] === 8);
   assert.ok(whoIs.length >= 1);
+  const broadcasts = decoded.filter((f) => src(f) === DRIVER && frames.first(f, 'bvlc.function') === '0x0b');
+  assert.deepEqual(broadcasts.map((f) => f['frame.number'][0]), whoIs.map((f) => f['frame.number'][0]));
   for (const f of whoIs) {
     assert.equal(dst(f), BROADCAST);
-    assert.equal(frames.first(f, 'bvlc.function'), '0x0a');
+    assert.equal(frames.first(f, 'bvlc.function'), '0x0b');
     assert.deepEqual(field(f, 'bacnet.dnet'), [65535]);
+    assert.deepEqual(field(f, 'bacnet.hopc'), [255]);
     assert.deepEqual([field(f, 'bacapp.who_is.low_limit')[0], field(f, 'bacapp.who_is.high_limit')[0]],
       [DEVICE_INSTANCE, DEVICE_INSTANCE]);
   }

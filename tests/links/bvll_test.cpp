@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <random>
 #include <vector>
 
 #include "links/bvll.hpp"
@@ -17,23 +15,25 @@ using testing_support::BytesAre;
 using testing_support::Hex;
 
 std::vector<std::vector<std::uint8_t>> g_apdus;
+std::vector<LinkAddress> g_sources;
 
-void Collect(const LinkAddress&, const network::NpduInfo&, const std::uint8_t* apdu, std::size_t n) {
+void Collect(const LinkAddress& source, const network::NpduInfo&, const std::uint8_t* apdu, std::size_t n) {
     g_apdus.emplace_back(apdu, apdu + n);
+    g_sources.push_back(source);
 }
 
-class BvllAssemblerTest : public ::testing::Test {
+class BvllDatagramTest : public ::testing::Test {
 protected:
     void SetUp() override {
         g_apdus.clear();
+        g_sources.clear();
         previous_ = network::SetApduHandler(&Collect);
         source_.SetIp(u"10.0.0.2", 47808);
     }
     void TearDown() override { network::SetApduHandler(previous_); }
 
-    void Datagram(const char* hex) {
-        for (std::uint8_t b : Hex(hex)) bvll_.ProcessByte(b, source_);
-    }
+    void Datagram(const char* hex) { Datagram(Hex(hex)); }
+    void Datagram(const std::vector<std::uint8_t>& bytes) { bvll_.ProcessDatagram(bytes.data(), bytes.size(), source_); }
 
     BVLL bvll_;
     LinkAddress source_;
@@ -41,78 +41,65 @@ protected:
     network::ApduHandler previous_ = nullptr;
 };
 
-TEST_F(BvllAssemblerTest, FramesAreDelimitedByTheirLengthAcrossDatagrams) {
-    Datagram("81 0a 00 08 01 00");  // half a frame
-    EXPECT_TRUE(g_apdus.empty());
-    Datagram("10 08 81 0b 00 08 01 00 10 08");  // its end, then a whole broadcast frame
-    ASSERT_EQ(g_apdus.size(), 2u);
-    EXPECT_TRUE(BytesAre(g_apdus[0], "10 08"));
-    EXPECT_TRUE(BytesAre(g_apdus[1], "10 08"));
-}
-
-TEST_F(BvllAssemblerTest, SkipsLeadingGarbageAndAcceptsForwardedNpdus) {
-    Datagram("00 ff 7e 81 04 00 0e c0 a8 00 05 ba c0 01 00 10 08");
-    Datagram("81 09 00 08 01 00 10 08");
-    ASSERT_EQ(g_apdus.size(), 2u);
-    EXPECT_TRUE(BytesAre(g_apdus[0], "10 08"));
+TEST_F(BvllDatagramTest, EachDatagramIsOneMessageOfTheAcceptedFunctions) {
+    Datagram("81 0a 00 08 01 00 10 08");
+    Datagram("81 0b 00 08 01 00 10 09");
+    Datagram("81 09 00 08 01 00 10 0a");
+    Datagram("81 04 00 0e c0 a8 00 05 ba c0 01 00 10 0b");  // behind the originator's B/IP address
+    EXPECT_EQ(g_apdus, (std::vector<std::vector<std::uint8_t>>{Hex("10 08"), Hex("10 09"), Hex("10 0a"), Hex("10 0b")}));
     EXPECT_TRUE(trace_.Lines().empty());
+    // A forwarded message comes from the originator it names, not from the BBMD that forwarded it.
+    ASSERT_EQ(g_sources.size(), 4u);
+    EXPECT_EQ(g_sources[2].IpText(), u"10.0.0.2");
+    EXPECT_EQ(g_sources[3].IpText(), u"192.168.0.5");
+    EXPECT_EQ(g_sources[3].port, 47808u);
 }
 
-TEST_F(BvllAssemblerTest, RefusesOtherFunctionsAndEmptyFrames) {
-    Datagram("81 05 00 06 00 00");  // delete-foreign-device-table-entry
-    Datagram("81 0a 00 04");         // empty NPDU: refused by the network layer
-    Datagram("81 04 00 08 01 02 03 04");  // forwarded frame too short for its B/IP address
+// A BVLC header whose length disagrees with its datagram is dropped alone
+// with "Error: 2"; a datagram that is no BVLC message at all, without a line.
+// Either way the datagram behind it is whole.
+TEST_F(BvllDatagramTest, ABadDatagramCostsOnlyItself) {
+    const struct {
+        const char* hex;
+        bool logged;
+    } bad[] = {
+        {"81 0a 13 92", true},              // announces 5010 octets
+        {"81 0a 00 08 01 00", true},        // cut short
+        {"81 0a 00 06 01 00 10 08", true},  // longer than announced
+        {"81 0a 00 08 01 00 10 08 81 0b 00 08 01 00 10 08", true},  // two messages in one datagram
+        {"81 0a 00", true},
+        {"00 ff 7e 81 0a 00 08 01 00 10 08", false},  // leading garbage
+        {"", false},
+    };
+    for (const auto& datagram : bad) {
+        SCOPED_TRACE(datagram.hex);
+        trace_.Clear();
+        Datagram(datagram.hex);
+        Datagram("81 0a 00 08 01 00 10 08");
+        EXPECT_EQ(trace_.Lines(), datagram.logged ? std::vector<std::string>{"Error: 2"} : std::vector<std::string>{});
+        ASSERT_EQ(g_apdus.size(), 1u);
+        EXPECT_TRUE(BytesAre(g_apdus[0], "10 08"));
+        g_apdus.clear();
+    }
+}
+
+TEST_F(BvllDatagramTest, RefusesOtherFunctionsAndEmptyMessages) {
+    Datagram("81 05 00 06 00 00");        // delete-foreign-device-table-entry
+    Datagram("81 0a 00 04");              // empty NPDU: refused by the network layer
+    Datagram("81 04 00 08 01 02 03 04");  // forwarded message too short for its B/IP address
     EXPECT_TRUE(g_apdus.empty());
     EXPECT_EQ(trace_.Lines(), (std::vector<std::string>{"Error: 6", "Error: 2", "Error: 2"}));
-    EXPECT_EQ(bvll_.ReceivedCount(), 0);
 }
 
-TEST_F(BvllAssemblerTest, OverlongFrameStartsOver) {
-    // Length 0xFFFF is longer than the 5010-byte buffer: the assembler gives up and restarts.
-    std::vector<std::uint8_t> bytes = Hex("81 0a ff ff");
-    bytes.resize(5011, 0x00);
-    for (std::uint8_t b : bytes) bvll_.ProcessByte(b, source_);
-    EXPECT_EQ(bvll_.ReceivedCount(), 0);
-    Datagram("81 0a 00 08 01 00 10 08");
-    EXPECT_EQ(g_apdus.size(), 1u);
-}
-
-// The shared ring hands whole datagrams to the assembler; cut anywhere, they
-// must come out as the same frames as byte by byte: frames spanning datagrams,
-// garbage, short and empty frames, and one longer than the buffer.
-TEST_F(BvllAssemblerTest, WholeDatagramsAssembleAsByteByByte) {
-    std::mt19937 random(20261206);
-    std::vector<std::uint8_t> stream;
-    auto frame = [&](std::uint8_t function, std::size_t length) {
-        stream.insert(stream.end(), {0x81, function, static_cast<std::uint8_t>(length >> 8),
-                                     static_cast<std::uint8_t>(length)});
-        stream.push_back(0x01);
-        stream.push_back(0x00);
-        for (std::size_t i = 6; i < length; ++i) stream.push_back(static_cast<std::uint8_t>(random()));
-    };
-    for (int i = 0; i < 300; ++i) {
-        switch (random() % 6) {
-            case 0: stream.push_back(static_cast<std::uint8_t>(random())); break;  // garbage
-            case 1: stream.insert(stream.end(), {0x81, 0x0a, 0x00, 0x04}); break;  // empty
-            case 2: frame(0x0b, 8 + random() % 40); break;
-            default: frame(0x0a, 8 + random() % 1500); break;
-        }
-        if (i == 150) frame(0x0a, 6000);  // longer than the assembler's buffer
-    }
-
-    for (std::uint8_t b : stream) bvll_.ProcessByte(b, source_);
-    const auto byteByByte = g_apdus;
-    g_apdus.clear();
-    BVLL whole;
-    for (std::size_t at = 0; at < stream.size();) {
-        const std::size_t n = std::min<std::size_t>(stream.size() - at, 1 + random() % 3000);
-        whole.ProcessBytes(stream.data() + at, n, source_);
-        at += n;
-    }
-    EXPECT_GT(byteByByte.size(), 150u);
-    EXPECT_EQ(g_apdus, byteByByte);
-    EXPECT_EQ(whole.ReceivedCount(), bvll_.ReceivedCount());
-    EXPECT_EQ(whole.State(), bvll_.State());
+TEST_F(BvllDatagramTest, AMessageLongerThanTheFrameBufferIsRefused) {
+    std::vector<std::uint8_t> bytes(BVLL::kMaxFrameSize + 1, 0x00);
+    bytes[0] = 0x81;
+    bytes[1] = 0x0a;
+    bytes[2] = static_cast<std::uint8_t>(bytes.size() >> 8);
+    bytes[3] = static_cast<std::uint8_t>(bytes.size());
+    Datagram(bytes);
+    EXPECT_TRUE(g_apdus.empty());
+    EXPECT_EQ(trace_.Lines(), std::vector<std::string>{"Error: 2"});
 }
 
 TEST(BvllSend, RefusesAddressesOfTheWrongKindAndSendsNothingWithoutASocket) {

@@ -69,6 +69,17 @@ TEST(NpduEncode, RoutedStationWritesTheDestinationGroupFromItsMac) {
     EXPECT_TRUE(BytesAre(Build(info, "00"), "01 24 00 05 01 0a ff 00"));
 }
 
+// A record left without a destination by its binding (a local I-Am) still
+// says so in its control byte and carries a hop count when it is routed.
+TEST(NpduEncode, ARoutedStationIsAlwaysAWholeDestinationGroup) {
+    NpduInfo info;
+    info.routedStation = 1;
+    info.destinationNetwork = 5;
+    info.destinationMacLength = 1;
+    info.destinationMac[0] = 0x0A;
+    EXPECT_TRUE(BytesAre(Build(info, "00"), "01 24 00 05 01 0a ff 00"));
+}
+
 TEST(NpduEncode, OverlongMacsAreRefusedWithAWarning) {
     testing_support::TraceCapture trace;
     NpduInfo info;
