@@ -151,8 +151,8 @@ TEST_F(ConformingDeviceTest, BindsFromOneWhoIsAndReadsTheObjectListInSegments) {
 
     const Bytes request = DeviceReceives();
     ASSERT_EQ(request.size(), 13u);
-    // A network:device station accepts segmented answers.
-    EXPECT_TRUE(BytesAre(request, "01 04 02 05 " + testing_support::ToHex(&request[4], 1) + " 0c 0c 02 00 04 d2 19 4c"));
+    // Every read accepts segmented answers: up to 8 segments of 1476 octets.
+    EXPECT_TRUE(BytesAre(request, "01 04 02 35 " + testing_support::ToHex(&request[4], 1) + " 0c 0c 02 00 04 d2 19 4c"));
     AnswerInSegments(request[4]);
 
     HostValue value{};

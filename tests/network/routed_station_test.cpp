@@ -71,7 +71,7 @@ TEST_F(RoutedStationTest, ABindingFromALocalIAmStillAddressesTheNetworkAndMacOfT
     std::int32_t status = 0;
     for (int i = 0; i < 200 && StartRead(u"0:77", status) != 1; ++i) platform::SleepMs(10);
     ASSERT_EQ(status, 0) << "the I-Am of device 77 did not bind it";
-    EXPECT_TRUE(BytesAre(RouterReceives(), "01 04 02 05 01 0c 0c 00 80 00 03 19 55"));
+    EXPECT_TRUE(BytesAre(RouterReceives(), "01 04 02 35 01 0c 0c 00 80 00 03 19 55"));
     HostValue value{};
     for (int i = 0; i < 300 && driver_->readGroupFinish(&value, 0, 1, &status) != 1; ++i) platform::SleepMs(10);
 
@@ -79,7 +79,7 @@ TEST_F(RoutedStationTest, ABindingFromALocalIAmStillAddressesTheNetworkAndMacOfT
     const Bytes request = RouterReceives();
     ASSERT_GE(request.size(), 12u);
     // DNET 5, DLEN 1, DADR 0A, hop count 255: the destination group with its control bit.
-    EXPECT_TRUE(BytesAre(request, "01 24 00 05 01 0a ff 00 05 " + testing_support::ToHex(&request[9], 1) +
+    EXPECT_TRUE(BytesAre(request, "01 24 00 05 01 0a ff 02 35 " + testing_support::ToHex(&request[9], 1) +
                                       " 0c 0c 00 80 00 03 19 55"));
 }
 
