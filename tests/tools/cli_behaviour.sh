@@ -163,7 +163,8 @@ messages)
     ;;
 browse)
     # Ctrl-C while the object list comes element by element: "interrupted", and a tag list is written.
-    echo "AV 1..1500 present-value=21" >"$work/many.txt"
+    # Enough objects that reading them element by element takes seconds even on a fast machine.
+    echo "AV 1..8000 present-value=21" >"$work/many.txt"
     start_sim 127.0.0.4 --device 1235 --network 5 --mac 10 --no-segmentation --objects "$work/many.txt"
     # interrupt_browse STATION PHASE SIM-PID: Ctrl-C once PHASE shows, the device held still
     # first so that the browse is surely in the middle of that phase.
