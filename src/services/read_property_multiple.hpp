@@ -1,5 +1,5 @@
-// ReadPropertyMultiple both ways: one request per scan of several tags and
-// its acknowledgement, and peers' requests about the driver's own objects.
+// ReadPropertyMultiple both ways: the requests of a scan of several tags and
+// their acknowledgements, and peers' requests about the driver's own objects.
 #pragma once
 
 #include <cstdint>
