@@ -44,8 +44,22 @@ protected:
         std::vector<std::uint32_t> instances;  // the analog values it asks for
     };
     // The next request at the first station; its APDU must fit the link.
-    Request NextRequest() {
-        const auto npdu = Receives(*first_);
+    Request NextRequest() { return Parse(Receives(*first_)); }
+    // The next part, which goes out from the finish entry once the answer
+    // before it is in: the host polls meanwhile, and the scan stays open.
+    Request NextPart(std::vector<HostValue>& values) {
+        for (int attempt = 0; attempt < 200; ++attempt) {
+            std::int32_t status = kUntouched;
+            if (driver_->readGroupFinish(values.data(), 0, kObjects, &status) != 0) {
+                ADD_FAILURE() << "the scan ended with status " << status << " before its next part";
+                return {};
+            }
+            const auto npdu = Receives(*first_, 10);
+            if (!npdu.empty()) return Parse(npdu);
+        }
+        return Parse({});
+    }
+    Request Parse(const std::vector<std::uint8_t>& npdu) {
         Request request;
         if (npdu.size() < kNpduHeader + 4) {
             ADD_FAILURE() << "no request came";
@@ -109,12 +123,14 @@ TEST_F(GroupPartsTest, EachPartGoesOutOnceTheOneBeforeIsAnsweredAndFillsItsOwnLi
     const Request first = NextRequest();
     ASSERT_FALSE(first.instances.empty());
     ASSERT_LT(first.instances.size(), kObjects);
-    EXPECT_TRUE(Receives(*first_, 100).empty()) << "the second part went out before the first was answered";
-    Answer(first, first.invokeId);
     std::vector<HostValue> values(kObjects);
     std::int32_t status = kUntouched;
-    EXPECT_EQ(driver_->readGroupFinish(values.data(), 0, kObjects, &status), 0);
-    const Request second = NextRequest();
+    for (int poll = 0; poll < 10; ++poll) {
+        EXPECT_EQ(driver_->readGroupFinish(values.data(), 0, kObjects, &status), 0);
+        EXPECT_TRUE(Receives(*first_, 10).empty()) << "the second part went out before the first was answered";
+    }
+    Answer(first, first.invokeId);
+    const Request second = NextPart(values);
     ASSERT_EQ(first.instances.size() + second.instances.size(), kObjects);
     EXPECT_NE(second.invokeId, first.invokeId);
 
@@ -123,10 +139,10 @@ TEST_F(GroupPartsTest, EachPartGoesOutOnceTheOneBeforeIsAnsweredAndFillsItsOwnLi
     Answer(first, second.invokeId);
     platform::SleepMs(30);
     EXPECT_EQ(driver_->readGroupFinish(values.data(), 0, kObjects, &status), 0);
-    EXPECT_TRUE(log_.Has("Warning: Packet does not belong to us. Packet Discarted!"));
     Answer(second, second.invokeId);
     ASSERT_TRUE(FinishRead(values.data(), kObjects, status));
     EXPECT_EQ(status, kUntouched);
+    EXPECT_TRUE(log_.Has("Warning: Packet does not belong to us. Packet Discarted!"));
     std::vector<std::uint32_t> all;
     for (std::uint32_t n = 1; n <= kObjects; ++n) all.push_back(n);
     ExpectOnly(all, values);
@@ -138,8 +154,7 @@ TEST_F(GroupPartsTest, ARefusedPartCostsItsOwnLinesAndGivesTheScanItsStatus) {
     Sends(*first_, "01 00 60 %ID% 01", first.invokeId);  // Reject: buffer-overflow
     std::vector<HostValue> values(kObjects);
     std::int32_t status = kUntouched;
-    EXPECT_EQ(driver_->readGroupFinish(values.data(), 0, kObjects, &status), 0) << "the scan ended at the Reject";
-    const Request second = NextRequest();
+    const Request second = NextPart(values);
     ASSERT_FALSE(second.instances.empty()) << "the part after the refused one was not sent";
     Answer(second, second.invokeId);
     ASSERT_TRUE(FinishRead(values.data(), kObjects, status));
@@ -154,8 +169,7 @@ TEST_F(GroupPartsTest, ASilentPartEndsTheScanAtTheTimeOutWithWhatCame) {
     Answer(first, first.invokeId);
     std::vector<HostValue> values(kObjects);
     std::int32_t status = kUntouched;
-    EXPECT_EQ(driver_->readGroupFinish(values.data(), 0, kObjects, &status), 0);
-    ASSERT_FALSE(NextRequest().instances.empty());
+    ASSERT_FALSE(NextPart(values).instances.empty());
     ASSERT_TRUE(FinishRead(values.data(), kObjects, status));
     EXPECT_EQ(status, kUntouched);
     ExpectOnly(first.instances, values);
