@@ -3,11 +3,13 @@
 // segment its answer). Tags spread over up to 200 analog values: a group of N
 // <= 200 tags reads present-value of AV 1..N, larger groups read further
 // properties of the same 200 objects (relinquish-default, status-flags,
-// out-of-service, units). The driver sends each group as one request.
+// out-of-service, units). The driver sends a group as one request, or as
+// several one after another when that one would exceed the max-APDU.
 //
 // References in the same round: the driver's own 1-tag scan, and a bare
-// client sending the same request bytes to the same device (it does not
-// acknowledge segments, so it times only answers that come in one piece).
+// client sending the group's whole request to the same device (it does not
+// acknowledge segments, so it times only answers that come in one piece; a
+// request over the max-APDU is refused by the device).
 // The bare client's probe also says, per size, whether the answer is one
 // datagram, segmented, or missing.
 #include <cstdio>
@@ -75,10 +77,15 @@ Group MakeGroup(int tags) {
     return group;
 }
 
-enum class Answer { kOneDatagram, kSegmented, kNone };
+enum class Answer { kOneDatagram, kSegmented, kRefused, kNone };
 
 const char* AnswerText(Answer a) {
-    return a == Answer::kOneDatagram ? "one datagram" : (a == Answer::kSegmented ? "segmented" : "none");
+    switch (a) {
+        case Answer::kOneDatagram: return "one datagram";
+        case Answer::kSegmented: return "segmented";
+        case Answer::kRefused: return "refused";
+        default: return "none";
+    }
 }
 
 struct DriverResult {
@@ -154,24 +161,32 @@ int main(int argc, char** argv) {
             if (n <= 6) break;
             // BVLL 4 + NPDU 2, then a ComplexACK (0x3_) with its segmented-message bit (0x08).
             const std::uint8_t apduType = client.LastAnswer()[6];
+            if (apduType >> 4 != 3) {  // a Reject or Abort: no round trip to compare with
+                answer = Answer::kRefused;
+                break;
+            }
             answer = (apduType & 0xF8) == 0x38 ? Answer::kSegmented : Answer::kOneDatagram;
             if (answer == Answer::kSegmented) break;
             direct.push_back(t1 - t0);
         } while (NowNs() < end);
+        const std::uint64_t requestsBefore = device.RequestCount();
         const DriverResult result = DriverScans(driver, group, seconds);
+        const double requestsPerScan =
+            result.scans > 0 ? static_cast<double>(device.RequestCount() - requestsBefore) / static_cast<double>(result.scans) : 0;
         auto driverSamples = result.samples;
         const bench::Summary d = bench::Summarise(driverSamples);
         const bench::Summary b = bench::Summarise(direct);
         if (tags == 1) oneTagP50 = d.p50;
         const double good = result.lines > 0 ? 100.0 * static_cast<double>(result.linesGood) / static_cast<double>(result.lines) : 0;
         const std::string prefix = std::to_string(tags) + " tags ";
-        std::printf("%5d tags: request %5zu bytes%s; answer %s; driver %llu scans, p50 %8.1f us, lines at 192 %5.1f%%, last status %d\n",
+        std::printf("%5d tags: request %5zu bytes%s; answer %s; driver %.1f requests per scan, %llu scans, p50 %8.1f us, lines at 192 %5.1f%%, last status %d\n",
                     tags, group.request.size(), group.request.size() > kMaxApdu ? " (over max-APDU)" : "",
-                    AnswerText(answer), static_cast<unsigned long long>(result.scans),
+                    AnswerText(answer), requestsPerScan, static_cast<unsigned long long>(result.scans),
                     d.p50 / 1e3, good, result.lastStatus);
         bench::PrintFigure(prefix + "answer segmented", answer == Answer::kSegmented ? 1 : 0, "");
         bench::PrintFigure(prefix + "request bytes", static_cast<double>(group.request.size()), "bytes");
         bench::PrintFigure(prefix + "lines at 192", good, "%");
+        bench::PrintFigure(prefix + "driver requests per scan", requestsPerScan, "");
         bench::PrintFigure(prefix + "driver p50", d.p50 / 1e3, "us");
         if (oneTagP50 > 0) bench::PrintFigure(prefix + "driver p50 / 1-tag p50", d.p50 / oneTagP50, "x");
         if (!direct.empty()) bench::PrintFigure(prefix + "driver p50 / bare p50", d.p50 / b.p50, "x");

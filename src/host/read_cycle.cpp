@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,7 @@
 #include "host/parsed_address.hpp"
 #include "host/request_lines.hpp"
 #include "host/station.hpp"
+#include "links/current_link.hpp"
 #include "platform/clock.hpp"
 #include "platform/local_time.hpp"
 #include "platform/trace.hpp"
@@ -73,6 +75,14 @@ struct ReadCycle {
     std::map<std::int32_t, std::int32_t> statuses;  // invoke ID -> host status
     std::uint32_t request = 0;  // the serial number of the scan's request
     APDUServices::ObjectPropertyMap properties;  // the request being built; its lists keep their room
+    // A group whose request would not fit the link goes out as several
+    // requests, one after another, each once the one before is answered.
+    std::vector<APDUServices::ObjectPropertyMap> parts;  // empty: the group is one request
+    std::uint32_t part = 0;                              // the one sent last
+    bool partUnsent = false;                             // a later one could not be sent: no more go
+    std::optional<std::int32_t> earlierStatus;           // the last status of the parts answered before
+    LinkServices::LinkAddress address;                   // where the parts go
+    network::NpduInfo npdu;
 };
 
 ReadCycle& Cycle() {
@@ -129,6 +139,14 @@ void CopyResults(HostValue* values, std::int32_t count) {
     }
 }
 
+void ForgetParts() {
+    auto& cycle = Cycle();
+    cycle.parts.clear();
+    cycle.part = 0;
+    cycle.partUnsent = false;
+    cycle.earlierStatus.reset();
+}
+
 void ClearScan() {
     Cycle().results.Clear();
     Cycle().statuses.clear();
@@ -143,7 +161,65 @@ std::int32_t AbandonRequest() {
 // The scan ends: later answers to its request are dropped.
 std::int32_t EndScan() {
     APDUServices::EndRequest(Cycle().request);
+    ForgetParts();
     return 1;
+}
+
+// The largest request the link carries.
+std::size_t LinkMaxApdu() {
+    LinkServices::ILink* link = LinkServices::ActiveLink();
+    return link != nullptr && link->GetLinkType() == LinkServices::kLinkMstp ? APDUServices::kMaxApduMstp
+                                                                             : APDUServices::kMaxApduBacnetIp;
+}
+
+// Sends one ReadPropertyMultiple under a new invoke ID, as the open request.
+std::int32_t SendReadPropertyMultiple(const APDUServices::ObjectPropertyMap& properties) {
+    auto& cycle = Cycle();
+    APDUServices::ReadPropertyMultiple request(APDUServices::AllocateInvokeId());
+    cycle.request = APDUServices::BeginRequest(APDUServices::kServiceReadPropertyMultiple, cycle.address, cycle.npdu);
+    return request.SendReadPropertyMultipleRequest(cycle.address, cycle.npdu, properties);
+}
+
+// Cuts the group's request when it would not fit the link; every line notes
+// which part asks for it, so that only that part's answer fills it.
+void SplitWhenTooLarge(const APDUServices::ObjectPropertyMap& properties) {
+    auto& cycle = Cycle();
+    const std::size_t maxApdu = LinkMaxApdu();
+    if (APDUServices::RequestApduLength(properties) <= maxApdu) return;
+    cycle.parts = APDUServices::SplitRequest(properties, maxApdu);
+    for (std::uint32_t part = 0; part < cycle.parts.size(); ++part)
+        for (const auto& [object, identifiers] : cycle.parts[part])
+            for (std::uint32_t id : identifiers)
+                if (RequestLines::Line* line = cycle.requests.Find(object.first, object.second,
+                                                                   static_cast<std::int32_t>(id)))
+                    line->part = part;
+}
+
+bool PartsRemaining() {
+    const auto& cycle = Cycle();
+    return !cycle.partUnsent && cycle.part + 1 < cycle.parts.size();
+}
+
+// Once a part is answered, the next one goes out; the answered part's status
+// stays the scan's until a later part records one.
+void SendNextPart() {
+    auto& cycle = Cycle();
+    if (!PartsRemaining() || !APDUServices::RequestAnswered(cycle.request)) return;
+    const auto entry = cycle.statuses.find(APDUServices::Transactions().pendingInvokeId);
+    if (entry != cycle.statuses.end()) {
+        cycle.earlierStatus = entry->second;
+        cycle.statuses.erase(entry);
+    }
+    ++cycle.part;
+    const std::int32_t result = SendReadPropertyMultiple(cycle.parts[cycle.part]);
+    if (result != 0) {
+        cycle.earlierStatus = result;
+        cycle.partUnsent = true;
+        APDUServices::EndRequest(cycle.request);
+        return;
+    }
+    // Each request has the whole time-out for its answer.
+    Driver().transactionStartTick = platform::TickCount();
 }
 
 }  // namespace
@@ -196,6 +272,7 @@ std::int32_t ReadGroupStart(const char16_t* header, const char16_t* firstAddress
     const std::uint32_t scan = ++Cycle().scan;
     // Nothing that came before this scan counts for it.
     ClearScan();
+    ForgetParts();
     if (itemCount == 1) {
         const ResolvedItem item = ResolveParsedItem(0);
         APDUServices::ReadProperty request(APDUServices::AllocateInvokeId());
@@ -218,9 +295,10 @@ std::int32_t ReadGroupStart(const char16_t* header, const char16_t* firstAddress
             requests.Set(item.objectType, item.instance, item.property, {i, scan});
         }
         std::erase_if(properties, [](const auto& entry) { return entry.second.empty(); });
-        APDUServices::ReadPropertyMultiple request(APDUServices::AllocateInvokeId());
-        Cycle().request = APDUServices::BeginRequest(APDUServices::kServiceReadPropertyMultiple, address, npdu);
-        result = request.SendReadPropertyMultipleRequest(address, npdu, properties);
+        Cycle().address = address;
+        Cycle().npdu = npdu;
+        SplitWhenTooLarge(properties);
+        result = SendReadPropertyMultiple(Cycle().parts.empty() ? properties : Cycle().parts.front());
         SetStatus(status, result);
         if (result != 0) return AbandonRequest();
     }
@@ -231,35 +309,42 @@ std::int32_t ReadGroupStart(const char16_t* header, const char16_t* firstAddress
 
 namespace {
 
-// True while the request has no complete answer and has not timed out.
+// True while the open request has no complete answer and has not timed out.
 bool AwaitingAnswer() {
-    return !APDUServices::RequestAnswered(Cycle().request) &&
+    return !Cycle().partUnsent && !APDUServices::RequestAnswered(Cycle().request) &&
            platform::TickCount() - Driver().transactionStartTick <= Driver().timeout;
+}
+
+bool PendingHasStatus() {
+    const auto& statuses = Cycle().statuses;
+    return statuses.find(APDUServices::Transactions().pendingInvokeId) != statuses.end();
 }
 
 // True while the scan waits for more answers.
 bool ScanOutstanding(std::int32_t itemCount) {
-    const auto& cycle = Cycle();
-    return cycle.results.Count() < itemCount &&
-           cycle.statuses.find(APDUServices::Transactions().pendingInvokeId) == cycle.statuses.end() &&
-           AwaitingAnswer();
+    return Cycle().results.Count() < itemCount && (PartsRemaining() || !PendingHasStatus()) && AwaitingAnswer();
 }
 
 }  // namespace
 
 std::int32_t ReadGroupFinish(HostValue* values, std::int32_t itemCount, std::int32_t* status) {
     OnIdle();
+    SendNextPart();
     if (ScanOutstanding(itemCount)) {
         WaitForReceivedData();
         OnIdle();
+        SendNextPart();
     }
     auto& cycle = Cycle();
     const std::int32_t n = cycle.results.Count();
     const auto entry = cycle.statuses.find(APDUServices::Transactions().pendingInvokeId);
-    const bool hasStatus = entry != cycle.statuses.end();
-    const std::int32_t e = hasStatus ? entry->second : 0;
+    const bool pendingHasStatus = entry != cycle.statuses.end();
+    // A status of the last request answered counts, else one of an earlier part.
+    const bool hasStatus = pendingHasStatus || cycle.earlierStatus.has_value();
+    const std::int32_t e = pendingHasStatus ? entry->second : cycle.earlierStatus.value_or(0);
+    const bool lastRequest = !PartsRemaining();
 
-    if (hasStatus && n == 0) {
+    if (hasStatus && n == 0 && lastRequest && (pendingHasStatus || !AwaitingAnswer())) {
         platform::TraceWarningValue(u"Received error", e);
         SetStatus(status, e);
         cycle.statuses.clear();
@@ -291,7 +376,7 @@ std::int32_t ReadGroupFinish(HostValue* values, std::int32_t itemCount, std::int
 void OnPropertyValue(std::uint8_t, std::int32_t objectType, std::int32_t instance, std::int32_t property,
                      const HostValue& value) {
     const RequestLines::Line* found = Cycle().requests.Find(objectType, instance, property);
-    if (found == nullptr || found->scan != Cycle().scan) {
+    if (found == nullptr || found->scan != Cycle().scan || found->part != Cycle().part) {
         platform::TraceWarning(u"Packet does not belong to us. Packet Discarted!");
         return;
     }

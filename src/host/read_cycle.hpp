@@ -1,5 +1,6 @@
-// The read group cycle: one scan of a group becomes one request; answers are
-// filed under their lines and handed to the host with quality and time stamp.
+// The read group cycle: one scan of a group becomes one request (several, one
+// after another, when it would not fit the link); answers are filed under
+// their lines and handed to the host with quality and time stamp.
 #pragma once
 
 #include <cstdint>

@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 namespace host {
@@ -17,6 +18,8 @@ public:
     struct Line {
         std::int32_t line = 0;
         std::uint32_t scan = 0;
+        // Which of the scan's requests asks for it, when a group is sent in several.
+        std::uint32_t part = 0;
     };
 
     void Set(std::int32_t type, std::int32_t instance, std::int32_t property, Line line) {
@@ -34,6 +37,9 @@ public:
         if (slots_.empty()) return nullptr;
         const Slot& slot = Probe(slots_, type, instance, property);
         return slot.used ? &slot.value : nullptr;
+    }
+    Line* Find(std::int32_t type, std::int32_t instance, std::int32_t property) {
+        return const_cast<Line*>(std::as_const(*this).Find(type, instance, property));
     }
 
     std::size_t Size() const { return count_; }

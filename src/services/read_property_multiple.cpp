@@ -14,6 +14,14 @@ constexpr std::int32_t kEmptyRequestAnswered = 1;
 constexpr std::uint32_t kErrorClassServices = 5;
 constexpr std::uint32_t kErrorCodeMissingRequiredParameter = 16;
 constexpr std::size_t kObjectIdentifierOctets = 4;
+// Type and flags, max-segments and max-APDU, invoke ID, service choice.
+constexpr std::size_t kRequestHeaderOctets = 4;
+// The object identifier with its tag, and the opening and closing tags of its list.
+constexpr std::size_t kObjectOctets = 1 + kObjectIdentifierOctets + 2;
+
+std::size_t ReferenceOctets(std::uint32_t property) {
+    return 1 + static_cast<std::size_t>(encoding::UnsignedOctetCount(property));
+}
 
 bool IsClosingTagOne(encoding::TagFields tag) { return tag.tagNumber == 1 && tag.lvt == encoding::kLvtClosing; }
 
@@ -58,6 +66,39 @@ bool ParseRequest(const std::uint8_t* data, std::size_t length, ObjectPropertyMa
 }
 
 }  // namespace
+
+std::size_t RequestApduLength(const ObjectPropertyMap& properties) {
+    std::size_t length = kRequestHeaderOctets;
+    for (const auto& [object, identifiers] : properties) {
+        length += kObjectOctets;
+        for (std::uint32_t id : identifiers) length += ReferenceOctets(id);
+    }
+    return length;
+}
+
+std::vector<ObjectPropertyMap> SplitRequest(const ObjectPropertyMap& properties, std::size_t maxApdu) {
+    std::vector<ObjectPropertyMap> parts(1);
+    std::size_t length = kRequestHeaderOctets;
+    for (const auto& [object, identifiers] : properties) {
+        std::vector<std::uint32_t>* list = nullptr;
+        for (std::uint32_t id : identifiers) {
+            const std::size_t reference = ReferenceOctets(id);
+            const std::size_t needed = reference + (list == nullptr ? kObjectOctets : 0);
+            if (length + needed > maxApdu && !parts.back().empty()) {
+                parts.emplace_back();
+                length = kRequestHeaderOctets;
+                list = nullptr;
+            }
+            if (list == nullptr) {
+                list = &parts.back()[object];
+                length += kObjectOctets;
+            }
+            list->push_back(id);
+            length += reference;
+        }
+    }
+    return parts;
+}
 
 std::int32_t ReadPropertyMultiple::SendReadPropertyMultipleRequest(const LinkServices::LinkAddress& destination,
                                                                    network::NpduInfo& npdu,

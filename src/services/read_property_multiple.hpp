@@ -1,5 +1,5 @@
-// ReadPropertyMultiple both ways: one request per scan of several tags and
-// its acknowledgement, and peers' requests about the driver's own objects.
+// ReadPropertyMultiple both ways: the requests of a scan of several tags and
+// their acknowledgements, and peers' requests about the driver's own objects.
 #pragma once
 
 #include <cstdint>
@@ -13,6 +13,13 @@ namespace APDUServices {
 
 // The content of one request: properties per object, objects in (type, instance) order.
 using ObjectPropertyMap = std::map<std::pair<std::int32_t, std::int32_t>, std::vector<std::uint32_t>>;
+
+// Octets of the request's APDU for these properties, its header included.
+std::size_t RequestApduLength(const ObjectPropertyMap& properties);
+// Cuts the properties into consecutive requests whose APDUs each fit
+// maxApdu, in wire order; an object whose list does not fit whole goes on in
+// the next request. Nothing is cut when the whole request fits.
+std::vector<ObjectPropertyMap> SplitRequest(const ObjectPropertyMap& properties, std::size_t maxApdu);
 
 // The request: sent by the read cycle, or received from a peer.
 class ReadPropertyMultiple : public ConfirmedRequest, public IService {

@@ -54,6 +54,11 @@ void DeviceCore::OnConfirmedRequest(const Peer& from, const std::uint8_t* apdu, 
                                     std::uint32_t now) {
     if (length < 3) return;
     const std::uint8_t invokeId = apdu[2];
+    // A request longer than the max-APDU the device announces does not fit its buffer.
+    if (length > maxApdu_) {
+        send_(from, MakeReject(invokeId, reject_reason::kBufferOverflow));
+        return;
+    }
     if ((apdu[0] & kSegmentedMessage) != 0) {
         // Requests are small; the device does not reassemble them.
         send_(from, MakeAbort(invokeId, abort_reason::kSegmentationNotSupported));

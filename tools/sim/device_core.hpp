@@ -1,6 +1,7 @@
 // The device's application layer: takes the APDUs addressed to it, answers
 // confirmed requests (segmenting large answers the client can take in
-// segments), Who-Is, and the client's Segment-ACKs and Aborts.
+// segments), Who-Is, and the client's Segment-ACKs and Aborts. A request
+// longer than the device's max-APDU is rejected with buffer-overflow.
 #pragma once
 
 #include <cstddef>

@@ -110,6 +110,7 @@ inline constexpr std::uint32_t kPropertyIsNotAnArray = 50;
 
 namespace reject_reason {
 inline constexpr std::uint8_t kOther = 0;
+inline constexpr std::uint8_t kBufferOverflow = 1;
 inline constexpr std::uint8_t kInvalidTag = 4;
 inline constexpr std::uint8_t kMissingRequiredParameter = 5;
 inline constexpr std::uint8_t kParameterOutOfRange = 6;

@@ -30,6 +30,7 @@ struct Simulator::Impl {
     std::string lineName;
     std::atomic<bool> running{false};
     std::atomic<std::uint64_t> requests{0};
+    std::atomic<std::size_t> largestRequest{0};
     std::thread thread;
     std::mutex lifecycle;
 
@@ -40,7 +41,10 @@ struct Simulator::Impl {
             std::lock_guard<std::mutex> lock(mutex);
             const std::uint32_t now = platform::TickCount();
             if (received) {
-                if ((incoming.apdu[0] >> 4) == 0) ++requests;
+                if ((incoming.apdu[0] >> 4) == 0) {
+                    ++requests;
+                    if (incoming.apduLength > largestRequest) largestRequest = incoming.apduLength;
+                }
                 core->OnApdu(incoming.peer, incoming.apdu, incoming.apduLength, now);
             }
             core->Tick(now);
@@ -107,6 +111,7 @@ bool Simulator::Start(const SimOptions& options, std::string& error) {
     impl.db = std::move(db);
     impl.transport = std::move(transport);
     impl.requests = 0;
+    impl.largestRequest = 0;
     impl.core = std::make_unique<DeviceCore>(
         impl.db, [&impl](const Peer& to, const encoding::ByteVector& apdu) { impl.transport->Send(to, apdu); },
         settings);
@@ -165,5 +170,7 @@ std::size_t Simulator::ObjectCount() const {
 }
 
 std::uint64_t Simulator::RequestCount() const { return impl_->requests; }
+
+std::size_t Simulator::LargestRequest() const { return impl_->largestRequest; }
 
 }  // namespace sim

@@ -75,6 +75,8 @@ public:
     std::size_t ObjectCount() const;
     // Confirmed requests answered so far.
     std::uint64_t RequestCount() const;
+    // The longest confirmed request's APDU received so far, in octets.
+    std::size_t LargestRequest() const;
 
 private:
     struct Impl;

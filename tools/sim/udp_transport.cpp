@@ -4,7 +4,8 @@ namespace sim {
 namespace {
 
 constexpr std::uint32_t kReceivePollMs = 20;
-constexpr std::size_t kLargestDatagram = 2048;
+// Any UDP datagram, so that an oversized request is seen whole and refused.
+constexpr std::size_t kLargestDatagram = 65536;
 
 }  // namespace
 
