@@ -107,10 +107,10 @@ job win32-unit-tests gtest "$wine32" "$prefix32" "$bin32/vorne_unit_tests.exe"
 job win64-unit-tests gtest "$wine64" "$prefix64" "$bin64/vorne_unit_tests.exe"
 job win32-fault-tests gtest "$wine32" "$prefix32" "$bin32/fault_tests.exe"
 job win32-stdcall-host tests/windows/with_native_device.sh "$native" 127.0.0.21 47821 \
-  "$run" "$wine32" "$prefix32" "$bin32/stdcall_host.exe" "Z:$bin32/VORNE.dll" 127.0.0.21 47820 20 100 1
+  "$run" "$wine32" "$prefix32" "$bin32/stdcall_host.exe" "Z:$bin32/VORNE.dll" 127.0.0.21 47820 10 100 1
 job win32-stdcall-host-close-takes-3 tests/windows/with_native_device.sh "$native" 127.0.0.22 47823 \
   "$run" "$wine32" "$prefix32" "$bin32/close-takes-three/stdcall_host.exe" \
-  "Z:$bin32/close-takes-three/VORNE.dll" 127.0.0.22 47822 20 100 3
+  "Z:$bin32/close-takes-three/VORNE.dll" 127.0.0.22 47822 10 100 3
 job win32-load-free-100 "$run" "$wine32" "$prefix32" "$bin32/load_free_host.exe" "Z:$bin32/VORNE.dll" 47824 100
 job win32-end-to-end tests/windows/with_native_device.sh "$native" 127.0.0.12 47831 \
   tests/windows/end_to_end.sh "$run" "$wine32" "$prefix32" "$bin32" 47830 127.0.0.12

@@ -58,7 +58,7 @@ expect "priority 8 is relinquished" AV:1:PRIORITY-ARRAY "NULL|NULL|NULL|NULL|NUL
 step "NETWORK:DEVICE station bound by Who-Is" read 0:1234 DEV:1234:OBJECT-NAME
 expect "NETWORK:DEVICE station bound by Who-Is" DEV:1234:OBJECT-NAME ""
 step "segmented object list" read 0:1234 DEV:1234:OBJECT-LIST
-expect "segmented object list" DEV:1234:OBJECT-LIST "8:1234|"
+expect "segmented object list" DEV:1234:OBJECT-LIST "(8:1234)(0:1)(0:2)"
 step "weekly schedule as text" read "$device" SCH:1:WEEKLY-SCHEDULE
 expect "weekly schedule as text" SCH:1:WEEKLY-SCHEDULE "7:0:0.0,4,21;18:0:0.0,4,17|"
 

@@ -60,11 +60,13 @@ static void AddressEntries(void) {
     EXPECT(CALL(kCompareAddress, WORD_OF(L"H"), WORD_OF(L"AV:1:PRESENT-VALUE"), WORD_OF(L"H"),
                 WORD_OF(L"AV:2:PRESENT-VALUE")) == -1,
            "UDrvCompareAddressW does not order AV:1 before AV:2");
+    /* The same tag twice: the proposal is the next instance (two different
+     * tags would count towards the repeat limit and be refused in turn). */
     header[0] = address[0] = 0;
-    EXPECT(CALL(kGetHeaderAddress, WORD_OF(L"H"), WORD_OF(L"AV:1:PRESENT-VALUE"), WORD_OF(L"H"),
-                WORD_OF(L"AV:2:PRESENT-VALUE"), WORD_OF(header), WORD_OF(address)) == 1 &&
-               wcsstr(address, L"3") != NULL,
-           "UDrvGetHeaderAddressW proposed no tag after AV:2 (got '%ls')", address);
+    const int32_t proposed = CALL(kGetHeaderAddress, WORD_OF(L"H"), WORD_OF(L"AV:1:OBJECT-NAME"), WORD_OF(L"H"),
+                                  WORD_OF(L"AV:1:OBJECT-NAME"), WORD_OF(header), WORD_OF(address));
+    EXPECT(proposed == 1 && wcscmp(address, L"AV:2:OBJECT-NAME") == 0,
+           "UDrvGetHeaderAddressW answered %ld and proposed '%ls' after AV:1", (long)proposed, address);
 }
 
 /* Writes value at priority 8, reads it back in a two-tag group. */
@@ -84,7 +86,9 @@ static void WriteAndRead(const wchar_t* station, double value) {
     status = 99;
     EXPECT(CALL(kReadStart, WORD_OF(station), WORD_OF(L""), WORD_OF(addresses), 2, WORD_OF(&status)) == 1,
            "UDrvReadGroupStartW sent nothing (status %ld)", (long)status);
-    EXPECT(Finish(1, values, 2, &status) == 1 && status == 99, "the read ended with status %ld", (long)status);
+    /* A complete scan leaves the status as it was or sets 0. */
+    EXPECT(Finish(1, values, 2, &status) == 1 && (status == 99 || status == 0), "the read ended with status %ld",
+           (long)status);
     EXPECT(values[0].kind == 2 && GetDouble(&values[0]) == value && values[0].quality == 192,
            "AV:1 read back as kind %lu, %g, quality %u; %g was written", (unsigned long)values[0].kind,
            GetDouble(&values[0]), values[0].quality, value);

@@ -5,13 +5,18 @@
 # port of its own, as Wine cannot bind one port at two loopback addresses.
 #
 #   with_native_device.sh SIM ADDRESS PORT COMMAND [ARGUMENTS...]
+#
+# SIM is the vorne program (words split at blanks, so that it may also be a
+# Wine runner and vorne.exe).
 set -euo pipefail
-sim=$1 address=$2 port=$3
+read -ra sim <<<"$1"
+address=$2 port=$3
 shift 3
 out=$(mktemp)
-"$sim" sim --bind "$address" --port "$port" >"$out" 2>&1 &
+# A group of its own, so that stopping it also stops what a runner started.
+setsid "${sim[@]}" sim --bind "$address" --port "$port" >"$out" 2>&1 &
 pid=$!
-trap 'kill "$pid" 2>/dev/null || true; wait "$pid" 2>/dev/null || true; rm -f "$out"' EXIT
+trap 'kill -- -"$pid" 2>/dev/null || true; wait "$pid" 2>/dev/null || true; rm -f "$out"' EXIT
 for _ in $(seq 100); do
   grep -q "simulated device" "$out" && break
   if ! kill -0 "$pid" 2>/dev/null; then echo "with_native_device.sh: the device did not start:"; cat "$out"; exit 1; fi
