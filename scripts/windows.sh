@@ -64,28 +64,25 @@ wine_filter='-WhoIsTest.SeveralSimulatorsShareAPortOnDifferentAddresses'
 rm -rf "$logs" && mkdir -p "$logs"
 declare -A job_pid=() job_start=()
 failed=()
-finish_job() { # finish_job NAME
-  local name=$1 status=0
-  wait "${job_pid[$name]}" || status=$?
-  local took=$((SECONDS - ${job_start[$name]}))
-  if [ "$status" -eq 0 ]; then
-    printf -- '-- %-34s passed in %3d s\n' "$name" "$took"
-  else
-    printf -- '-- %-34s FAILED in %3d s (exit %d); its output:\n' "$name" "$took" "$status"
-    tail -60 "$logs/$name.log" | sed 's/^/   /'
-    failed+=("$name")
-  fi
-  unset "job_pid[$name]"
+reap_one() { # waits for one job to end and reports it
+  local pid="" status=0 name
+  wait -n -p pid "${job_pid[@]}" || status=$?
+  for name in "${!job_pid[@]}"; do
+    [ "${job_pid[$name]}" = "$pid" ] || continue
+    local took=$((SECONDS - ${job_start[$name]}))
+    if [ "$status" -eq 0 ]; then
+      printf -- '-- %-34s passed in %3d s\n' "$name" "$took"
+      tail -3 "$logs/$name.log" | sed 's/^/   /'
+    else
+      printf -- '-- %-34s FAILED in %3d s (exit %d); its output:\n' "$name" "$took" "$status"
+      tail -60 "$logs/$name.log" | sed 's/^/   /'
+      failed+=("$name")
+    fi
+    unset "job_pid[$name]"
+  done
 }
 job() { # job NAME COMMAND...: runs in the background, at most three at once
-  while [ "${#job_pid[@]}" -ge 3 ]; do
-    local done_name=""
-    wait -n "${job_pid[@]}" 2>/dev/null || true
-    for name in "${!job_pid[@]}"; do
-      kill -0 "${job_pid[$name]}" 2>/dev/null || { done_name=$name; break; }
-    done
-    [ -n "$done_name" ] && finish_job "$done_name"
-  done
+  while [ "${#job_pid[@]}" -ge 3 ]; do reap_one; done
   local name=$1
   shift
   job_start[$name]=$SECONDS
@@ -143,7 +140,7 @@ package_check() {
 }
 job win32-package-end-to-end package_check
 
-for name in "${!job_pid[@]}"; do finish_job "$name"; done
+while [ "${#job_pid[@]}" -gt 0 ]; do reap_one; done
 echo "-- Windows programs under Wine: $((SECONDS - start)) s"
 if [ "${#failed[@]}" -ne 0 ]; then
   echo "windows.sh: failed: ${failed[*]}"
