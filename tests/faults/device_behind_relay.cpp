@@ -44,7 +44,7 @@ void DeviceBehindRelay::SetUp() {
     testing_support::SetEnvironment("VORNE_BROADCAST", kRelayAddress);
     port_ = ports_.Driver();
     std::string error;
-    deviceOptions_.bindAddress = "127.0.0.2";
+    deviceOptions_.bindAddress = ports_.DeviceAddress("127.0.0.2");
     deviceOptions_.port = 0;
     ASSERT_TRUE(device_.Start(deviceOptions_, error)) << error;
     deviceOptions_.port = device_.Port();

@@ -27,6 +27,11 @@ public:
     // Where a device at this loopback address listens and the driver's
     // datagrams to it arrive: the driver's port, or one of its own.
     std::uint16_t Device(const std::string& address);
+    // The address a device binds: the one given when devices share the
+    // driver's port; else 127.0.0.1, because under Wine a device's answers
+    // leave from 127.0.0.1 whatever loopback address it bound, and the relay
+    // takes only answers from the device's own address.
+    std::string DeviceAddress(const std::string& address) const { return separate_ ? "127.0.0.1" : address; }
 
 private:
     struct Peer {
