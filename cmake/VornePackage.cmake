@@ -12,10 +12,13 @@ set(VORNE_VERSION ${PROJECT_VERSION})
 configure_file(${PROJECT_SOURCE_DIR}/packaging/README-windows.txt ${PROJECT_BINARY_DIR}/README-windows.txt @ONLY
                NEWLINE_STYLE CRLF)
 
-install(FILES $<TARGET_FILE:vorne_driver> $<TARGET_FILE:vorne> ${PROJECT_BINARY_DIR}/README-windows.txt
-        DESTINATION .)
-install(FILES $<TARGET_FILE:tagcore> $<TARGET_FILE:netwise> $<TARGET_FILE:portwise>
-        DESTINATION stand-ins-for-testing)
+# The programs go out without debug information (CPACK_STRIP_FILES); the
+# build tree keeps it, and the symbol table the DLL table check reads. Import
+# libraries are no part of the package.
+install(TARGETS vorne_driver vorne RUNTIME DESTINATION . ARCHIVE DESTINATION lib EXCLUDE_FROM_ALL)
+install(TARGETS tagcore netwise portwise RUNTIME DESTINATION stand-ins-for-testing
+        ARCHIVE DESTINATION lib EXCLUDE_FROM_ALL)
+install(FILES ${PROJECT_BINARY_DIR}/README-windows.txt DESTINATION .)
 
 set(CPACK_GENERATOR ZIP)
 set(CPACK_PACKAGE_NAME vorne)
@@ -23,4 +26,5 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_FILE_NAME vorne-${PROJECT_VERSION}-${VORNE_PACKAGE_ARCH})
 set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
 set(CPACK_OUTPUT_FILE_PREFIX ${PROJECT_BINARY_DIR})
+set(CPACK_STRIP_FILES TRUE)
 include(CPack)
