@@ -6,7 +6,13 @@
 
 #include <stdint.h>
 #include <wchar.h>
+/* Lean: the full windows.h declares a CloseDriver of its own (mmsystem.h). */
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
 #include <windows.h>
+
+#include "tagcore.h"
 
 /* The entries as a host declares them: __stdcall, 32-bit words. */
 typedef int32_t(__stdcall* OpenEntry)(void* host, const void* settings, wchar_t* version, int32_t* error);
@@ -56,17 +62,8 @@ int32_t Checked(FARPROC entry, const char* name, const uint32_t* words, int coun
 enum { kSettingsBytes = 688 };
 void BacnetIpSettings(uint8_t settings[kSettingsBytes], uint32_t port, uint16_t timeoutMs, const wchar_t* nullValue);
 
-/* The host's value record (192 bytes). */
-typedef struct HostValueRecord {
-    uint32_t kind;
-    uint8_t reserved0[4];
-    uint8_t number[8];
-    uint8_t text[160];
-    uint16_t quality;
-    uint8_t reserved1[2];
-    uint8_t timeStamp[8];
-    uint8_t reserved2[4];
-} HostValueRecord;
+/* The host's value record is Tagcore's (tagcore.h). */
+typedef struct HostValue HostValueRecord;
 void SetDouble(HostValueRecord* value, double number);
 double GetDouble(const HostValueRecord* value);
 

@@ -4,13 +4,12 @@
  * leave no handle, thread or memory behind.
  *
  *   load_free_host DLL PORT TIMES */
+#include "host_calls.h"
+
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
-#include <windows.h>
 #include <tlhelp32.h>
-
-#include "host_calls.h"
 
 typedef struct Usage {
     uintptr_t handles;  /* the highest of a batch of fresh handles */
