@@ -68,7 +68,15 @@ struct HeaderAddressRecord {
 };
 
 TAGCORE_API int32_t HOSTLIB_CALL RegisterDriver(const hostlib_char* driverName, struct ParsedAddressRecord** record);
+/* Ends the registration. The driver hands on whatever its host passed to
+ * UDrvClose, unchanged. This stand-in takes the host handle; built with
+ * TAGCORE_CLOSE_TAKES_THREE (a test of a host whose close passes more) it
+ * takes three words and answers host + 2 * second + 3 * third. */
+#if defined(TAGCORE_CLOSE_TAKES_THREE)
+TAGCORE_API int32_t HOSTLIB_CALL CloseDriver(void* hostHandle, int32_t second, int32_t third);
+#else
 TAGCORE_API int32_t HOSTLIB_CALL CloseDriver(void* hostHandle);
+#endif
 TAGCORE_API int32_t HOSTLIB_CALL ValidHeader(const hostlib_char* driverName, const hostlib_char* header);
 TAGCORE_API int32_t HOSTLIB_CALL ValidAddress(const hostlib_char* driverName, const hostlib_char* firstAddressArgument,
                                               const hostlib_char* address);

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <string>
+#include <string_view>
 
 #include "netwise.h"
 #include "platform/udp_socket.hpp"
@@ -18,6 +19,26 @@ std::uint32_t AddressFromEnvironment(const char* variable, std::uint32_t fallbac
     const char* text = std::getenv(variable);
     if (text == nullptr || *text == '\0') return fallback;
     return platform::ParseIpv4(text).value_or(fallback);
+}
+
+// VORNE_PEER_PORTS ("127.0.0.2=47900,127.0.0.3=47901") names addresses
+// whose datagrams go to a port of their own instead of the one the driver
+// names: it lets a test device on loopback listen on its own port where one
+// port cannot be bound at two addresses (Wine).
+std::uint16_t PeerPort(std::uint32_t address, std::uint32_t requested) {
+    const char* text = std::getenv("VORNE_PEER_PORTS");
+    std::string_view list = text != nullptr ? text : "";
+    while (!list.empty()) {
+        const std::size_t comma = list.find(',');
+        const std::string_view entry = list.substr(0, comma);
+        list = comma == std::string_view::npos ? std::string_view{} : list.substr(comma + 1);
+        const std::size_t equals = entry.find('=');
+        if (equals == std::string_view::npos) continue;
+        if (platform::ParseIpv4(std::string(entry.substr(0, equals))) != address) continue;
+        const long port = std::strtol(std::string(entry.substr(equals + 1)).c_str(), nullptr, 10);
+        if (port > 0 && port < 65536) return static_cast<std::uint16_t>(port);
+    }
+    return static_cast<std::uint16_t>(requested);
 }
 
 }  // namespace
@@ -88,7 +109,7 @@ NETWISE_API int32_t HOSTLIB_CALL UdpSendTo(int32_t socket, const char16_t* desti
         address = *parsed;
     }
     if (length < 0 || (data == nullptr && length > 0)) return NETWISE_BAD_DESTINATION;
-    return platform::UdpSocketSendTo(ToSocket(socket), address, static_cast<std::uint16_t>(destinationPort), data,
+    return platform::UdpSocketSendTo(ToSocket(socket), address, PeerPort(address, destinationPort), data,
                                      static_cast<std::size_t>(length));
 }
 

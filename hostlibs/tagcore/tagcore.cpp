@@ -81,7 +81,13 @@ TAGCORE_API int32_t HOSTLIB_CALL RegisterDriver(const char16_t* driverName, Pars
     return TAGCORE_OK;
 }
 
+#if defined(TAGCORE_CLOSE_TAKES_THREE)
+TAGCORE_API int32_t HOSTLIB_CALL CloseDriver(void* hostHandle, int32_t second, int32_t third) {
+    return static_cast<int32_t>(reinterpret_cast<uintptr_t>(hostHandle)) + 2 * second + 3 * third;
+}
+#else
 TAGCORE_API int32_t HOSTLIB_CALL CloseDriver(void* /*hostHandle*/) { return 0; }
+#endif
 
 TAGCORE_API int32_t HOSTLIB_CALL ValidHeader(const char16_t* driverName, const char16_t* header) {
     if (!IsOurDriver(driverName)) return TAGCORE_UNKNOWN_DRIVER;

@@ -59,9 +59,17 @@ VORNE_ENTRY int32_t VORNE_CALL UDrvOpenW(void* hostHandle, const void* settings,
     return Guarded("UDrvOpenW", 0, [&] { return host::OpenDriver(hostHandle, settings, versionOut, errorOut); });
 }
 
+#if defined(_WIN32) && defined(__i386__)
+// UDrvClose itself is in close_forward_x86.cpp: it runs this, then jumps to
+// Tagcore's close with whatever the host pushed.
+extern "C" void VorneCloseBeforeForward() noexcept {
+    GuardedVoid("UDrvClose", [] { host::CloseLink(); });
+}
+#else
 VORNE_ENTRY int32_t VORNE_CALL UDrvClose(void* hostHandle) {
     return Guarded("UDrvClose", 0, [&] { return host::CloseDriver(hostHandle); });
 }
+#endif
 
 VORNE_ENTRY void VORNE_CALL UDrvOnIdle(void) { GuardedVoid("UDrvOnIdle", [] { host::OnIdle(); }); }
 

@@ -41,9 +41,13 @@ std::int32_t OpenDriver(void* hostHandle, const void* settingsRecord, char16_t* 
     return error == 0 ? 1 : 0;
 }
 
-std::int32_t CloseDriver(void* hostHandle) {
+void CloseLink() {
     if (LinkServices::ActiveLink() != nullptr) LinkServices::ActiveLink()->Close();
     ClearDeviceTable();
+}
+
+std::int32_t CloseDriver(void* hostHandle) {
+    CloseLink();
     return ::CloseDriver(hostHandle);
 }
 

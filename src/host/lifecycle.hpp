@@ -14,6 +14,10 @@ inline constexpr std::int32_t kOpenErrorUdpPortZero = 12;
 inline constexpr char16_t kVersionText[] = u"3.15";
 
 std::int32_t OpenDriver(void* hostHandle, const void* settingsRecord, char16_t* versionOut, std::int32_t* errorOut);
+// UDrvClose: closes the link, clears the device table, then Tagcore's close.
+// The 32-bit Windows DLL runs CloseLink and jumps to Tagcore's close itself,
+// with the host's arguments as pushed (host/close_forward_x86.cpp).
+void CloseLink();
 std::int32_t CloseDriver(void* hostHandle);
 void OnIdle();
 // A finish entry with nothing to report yet sleeps here until a datagram

@@ -14,7 +14,9 @@ trap 'rm -rf "$work"' EXIT
 failures=0
 
 # A C file defining every Name@N of a .def file as a __stdcall function of
-# N/4 int arguments (distinct bodies, so that no two share an address).
+# N/4 int arguments, and a plain Name (an export without an argument size,
+# as UDrvClose) as a function of none (distinct bodies, so that no two share
+# an address).
 stub_source() {
   awk '$1 ~ /@[0-9]+$/ {
          name = $1; sub(/@[0-9]+$/, "", name)
@@ -23,6 +25,10 @@ stub_source() {
          for (i = 1; i <= n; ++i) args = args (i > 1 ? ", " : "") "int a" i
          if (n == 0) args = "void"
          printf "int __stdcall %s(%s) { return %d; }\n", name, args, ++count
+         next
+       }
+       $1 ~ /^[A-Za-z_][A-Za-z0-9_]*$/ && $1 != "EXPORTS" && $1 != "LIBRARY" {
+         printf "int %s(void) { return %d; }\n", $1, ++count
        }' "$1"
 }
 

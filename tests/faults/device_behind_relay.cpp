@@ -42,15 +42,15 @@ std::vector<std::uint8_t> ReadPropertyAckFrame(std::uint8_t invokeId, std::uint3
 void DeviceBehindRelay::SetUp() {
     testing_support::SetEnvironment("VORNE_BIND", "127.0.0.1");
     testing_support::SetEnvironment("VORNE_BROADCAST", kRelayAddress);
-    port_ = testing_support::FreeUdpPort();
+    port_ = ports_.Driver();
     std::string error;
-    deviceOptions_.bindAddress = "127.0.0.2";
+    deviceOptions_.bindAddress = ports_.DeviceAddress("127.0.0.2");
     deviceOptions_.port = 0;
     ASSERT_TRUE(device_.Start(deviceOptions_, error)) << error;
     deviceOptions_.port = device_.Port();
     relay::RelayOptions options;
     options.frontAddress = kRelayAddress;
-    options.frontPort = port_;
+    options.frontPort = ports_.Device(kRelayAddress);
     options.deviceAddress = deviceOptions_.bindAddress;
     options.devicePort = deviceOptions_.port;
     options.seed = 11;

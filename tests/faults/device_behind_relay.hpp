@@ -1,6 +1,7 @@
 // The driver, loaded as a host loads it, reading a simulated device through
 // the fault relay: the driver on 127.0.0.1, the relay on 127.0.0.3 (both on
-// the driver's port), the device on 127.0.0.2 on a port of its own. Analog
+// the driver's port, or the relay on its own: support/loopback_ports.hpp),
+// the device on 127.0.0.2 on a port of its own. Analog
 // value n of the device holds n * 0.5 (n >= 2), so every answer shows which
 // tag it belongs to.
 #pragma once
@@ -14,6 +15,7 @@
 #include "relay/udp_relay.hpp"
 #include "sim/simulator.hpp"
 #include "support/driver_module.hpp"
+#include "support/loopback_ports.hpp"
 #include "tagcore.h"
 
 namespace faults {
@@ -65,6 +67,7 @@ protected:
 
     void RestartDevice();
 
+    testing_support::LoopbackPorts ports_;
     std::uint16_t port_ = 0;
     sim::Simulator device_;
     sim::SimOptions deviceOptions_;

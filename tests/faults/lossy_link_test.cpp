@@ -118,7 +118,7 @@ protected:
         relay_.Stop();
         relay::RelayOptions options;
         options.frontAddress = kRelayAddress;
-        options.frontPort = port_;
+        options.frontPort = ports_.Device(kRelayAddress);
         options.deviceAddress = deviceOptions_.bindAddress;
         options.devicePort = deviceOptions_.port;
         options.watch = [this](relay::Direction direction, const std::vector<std::uint8_t>& frame) {

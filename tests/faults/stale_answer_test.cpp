@@ -18,7 +18,7 @@ class StaleAnswerTest : public DeviceBehindRelay {
 protected:
     void SetUp() override {
         DeviceBehindRelay::SetUp();
-        scripted_ = std::make_unique<testing_support::UdpPeer>("127.0.0.5", port_);
+        scripted_ = std::make_unique<testing_support::UdpPeer>("127.0.0.5", ports_.Device("127.0.0.5"));
     }
 
     // Starts a one-tag read of AV:instance at the scripted device; the invoke ID it used.

@@ -1,6 +1,7 @@
 // Reads and writes through the driver's entries against a scripted device on
 // loopback: the driver at 127.0.0.1 and the device at 127.0.0.2, both on the
-// driver's UDP port, as BACnet/IP peers answer to one port.
+// driver's UDP port, as BACnet/IP peers answer to one port (the device on a
+// port of its own where that cannot be bound, see support/loopback_ports.hpp).
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -13,6 +14,7 @@
 #include "support/driver_module.hpp"
 #include "support/environment.hpp"
 #include "support/hex.hpp"
+#include "support/loopback_ports.hpp"
 #include "support/udp_peer.hpp"
 
 namespace {
@@ -25,8 +27,8 @@ protected:
     void SetUp() override {
         testing_support::SetEnvironment("VORNE_BIND", "127.0.0.1");
         testing_support::SetEnvironment("VORNE_BROADCAST", "127.0.0.2");
-        port_ = testing_support::FreeUdpPort();
-        device_ = std::make_unique<testing_support::UdpPeer>("127.0.0.2", port_);
+        port_ = ports_.Driver();
+        device_ = std::make_unique<testing_support::UdpPeer>("127.0.0.2", ports_.Device("127.0.0.2"));
         ASSERT_TRUE(driver_.Loaded()) << driver_.Error();
         const auto settings = testing_support::BacnetIpSettings(port_, 300);
         char16_t version[8];
@@ -74,6 +76,7 @@ protected:
         return 0;
     }
 
+    testing_support::LoopbackPorts ports_;
     std::uint16_t port_ = 0;
     std::unique_ptr<testing_support::UdpPeer> device_;
     testing_support::DriverModule driver_;

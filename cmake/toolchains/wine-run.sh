@@ -1,18 +1,24 @@
 #!/usr/bin/env bash
-# Runs a 64-bit Windows program under Debian's Wine, for the tests of a
-# cross-compiled build: wine64-run.sh PREFIX PROGRAM [ARGUMENTS...]
+# Runs a Windows program under Debian's Wine, for the tests of a cross-compiled
+# build: wine-run.sh LOADER PREFIX PROGRAM [ARGUMENTS...]
 #
-# PREFIX is the Wine prefix, created on first use (several callers may race
-# for that; one creates it, the others wait). No display is used, Wine's own
+# LOADER is /usr/lib/wine/wine64 for 64-bit programs, /usr/lib/wine/wine (the
+# package wine32:i386) for 32-bit ones. PREFIX is the Wine prefix, created on
+# first use (several callers may race for that; one creates it, the others
+# wait); a prefix made by the 32-bit loader is a 32-bit one. No display is used, Wine's own
 # diagnostics are silenced, and Mono and Gecko are never offered. Line ends
 # of the program's output become Unix ones (CMake reads the test list from
 # it). The program's exit status is returned.
 set -euo pipefail
 
-prefix=$1
-shift
-wine=${VORNE_WINE64:-/usr/lib/wine/wine64}
+wine=$1
+prefix=$2
+shift 2
 wineserver=$(dirname "$wine")/wineserver
+if [ ! -x "$wine" ]; then
+  echo "wine-run.sh: no Wine loader $wine (for 32-bit programs: apt-get install wine32:i386)" >&2
+  exit 1
+fi
 
 export WINEPREFIX=$prefix
 export WINEDEBUG=-all
@@ -28,7 +34,7 @@ if [ ! -f "$prefix/.vorne-ready" ]; then
       # The registry reaches the disk when the server ends.
       "$wineserver" -w || true
       if [ ! -f "$prefix/system.reg" ]; then
-        echo "wine64-run.sh: could not create the Wine prefix $prefix with $wine" >&2
+        echo "wine-run.sh: could not create the Wine prefix $prefix with $wine" >&2
         exit 1
       fi
       touch "$prefix/.vorne-ready"
