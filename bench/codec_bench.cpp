@@ -3,6 +3,7 @@
 // are counted by the replaced global operator new (support/allocation_counter).
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -13,6 +14,7 @@
 #include "links/bvll.hpp"
 #include "links/current_link.hpp"
 #include "network/npdu.hpp"
+#include "services/dispatch.hpp"
 #include "services/read_property.hpp"
 #include "services/read_property_multiple.hpp"
 #include "services/transactions.hpp"
@@ -168,6 +170,85 @@ void BM_ReferencePlainLoop100Reals(benchmark::State& state) {
                            benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 BENCHMARK(BM_ReferencePlainLoop100Reals);
+
+// The same 100-REAL acknowledgement as a segmented answer: the service choice
+// and the results cut into segments of at most 480 octets each (the MS/TP
+// max-APDU less the segment header), each a whole ComplexAck APDU.
+constexpr std::size_t kSegmentPayload = 475;
+
+std::vector<ByteVector> HundredRealSegments() {
+    ByteVector message{static_cast<std::uint8_t>(APDUServices::kServiceReadPropertyMultiple)};
+    const ByteVector results = HundredRealResults();
+    message.insert(message.end(), results.begin(), results.end());
+    std::vector<ByteVector> segments;
+    for (std::size_t at = 0, sequence = 0; at < message.size(); at += kSegmentPayload, ++sequence) {
+        const std::size_t n = std::min(kSegmentPayload, message.size() - at);
+        const bool more = at + n < message.size();
+        // ComplexAck, segmented, more follows; invoke ID; sequence; window 4; service choice.
+        ByteVector apdu{static_cast<std::uint8_t>(more ? 0x3C : 0x38), kInvokeId, static_cast<std::uint8_t>(sequence), 4,
+                        static_cast<std::uint8_t>(APDUServices::kServiceReadPropertyMultiple)};
+        // The first segment's own bytes start behind the service choice, which the header already carries.
+        const std::size_t skip = at == 0 ? 1 : 0;
+        apdu.insert(apdu.end(), message.begin() + static_cast<std::ptrdiff_t>(at + skip),
+                    message.begin() + static_cast<std::ptrdiff_t>(at + n));
+        segments.push_back(std::move(apdu));
+    }
+    return segments;
+}
+
+// A segmented answer through the dispatcher as received: each segment
+// acknowledged where its window ends, joined, and the whole decoded into host
+// values. Reported per segment.
+void BM_DecodeSegmentedAck100Reals(benchmark::State& state) {
+    BufferLink link;
+    const std::vector<ByteVector> segments = HundredRealSegments();
+    APDUServices::Transactions().hooks = APDUServices::ResultHooks{};
+    APDUServices::Transactions().hooks.onPropertyValue = &StoreValue;
+    const auto device = Device();
+    for (auto _ : state) {
+        g_valueCount = 0;
+        network::NpduInfo npdu;
+        APDUServices::Transactions().pendingInvokeId = kInvokeId;
+        APDUServices::BeginRequest(APDUServices::kServiceReadPropertyMultiple, device, npdu);
+        for (const ByteVector& segment : segments) services::Dispatch(device, npdu, segment.data(), segment.size());
+        if (g_valueCount != 100) state.SkipWithError("not every value was decoded");
+    }
+    const double perSegment = static_cast<double>(state.iterations()) * static_cast<double>(segments.size());
+    state.counters["segments"] = static_cast<double>(segments.size());
+    state.counters["ns_per_segment"] =
+        benchmark::Counter(perSegment, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    APDUServices::Transactions().hooks = APDUServices::ResultHooks{};
+}
+BENCHMARK(BM_DecodeSegmentedAck100Reals);
+
+// The floor for the same bytes: each segment's payload copied into one
+// buffer, then the plain loop over the joined values. Reported per segment.
+void BM_ReferenceSegmentedPlainLoop100Reals(benchmark::State& state) {
+    const std::vector<ByteVector> segments = HundredRealSegments();
+    ByteVector joined;
+    joined.reserve(4096);
+    for (auto _ : state) {
+        joined.clear();
+        for (const ByteVector& segment : segments) joined.insert(joined.end(), segment.begin() + 5, segment.end());
+        for (std::size_t i = 0; i < 100; ++i) {
+            const std::uint8_t* p = joined.data() + 16 * i + 10;
+            const std::uint32_t bits = (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) |
+                                       (std::uint32_t{p[2]} << 8) | p[3];
+            float f;
+            std::memcpy(&f, &bits, sizeof f);
+            HostValue value{};
+            encoding::SetDouble(value, f);
+            StoreValue(kInvokeId, kAnalogValue, static_cast<std::int32_t>(i + 1), kPresentValue, value);
+        }
+        benchmark::DoNotOptimize(g_values);
+        g_valueCount = 0;
+    }
+    const double perSegment = static_cast<double>(state.iterations()) * static_cast<double>(segments.size());
+    state.counters["segments"] = static_cast<double>(segments.size());
+    state.counters["ns_per_segment"] =
+        benchmark::Counter(perSegment, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_ReferenceSegmentedPlainLoop100Reals);
 
 // A week of four switching times a day, as a weekly-schedule value.
 ByteVector WeeklySchedule() {
