@@ -14,6 +14,7 @@
 #include "links/bvll.hpp"
 #include "links/current_link.hpp"
 #include "network/npdu.hpp"
+#include "services/apdu_headers.hpp"
 #include "services/dispatch.hpp"
 #include "services/read_property.hpp"
 #include "services/read_property_multiple.hpp"
