@@ -77,9 +77,19 @@ void WriteExtendedLength(ByteVector& out, std::uint32_t n);
 
 // n octets, big-endian; 0 for n <= 0. Octets beyond four push the earliest out.
 inline std::uint32_t DecodeUnsigned(const std::uint8_t* data, int n) {
-    std::uint32_t value = 0;
-    for (int i = 0; i < n; ++i) value = (value << 8) | data[i];
-    return value;
+    // The usual widths without a loop: answers hold one or more per value.
+    switch (n) {
+    case 1: return data[0];
+    case 2: return std::uint32_t{data[0]} << 8 | data[1];
+    case 3: return std::uint32_t{data[0]} << 16 | std::uint32_t{data[1]} << 8 | data[2];
+    case 4:
+        return std::uint32_t{data[0]} << 24 | std::uint32_t{data[1]} << 16 | std::uint32_t{data[2]} << 8 | data[3];
+    default: {
+        std::uint32_t value = 0;
+        for (int i = 0; i < n; ++i) value = (value << 8) | data[i];
+        return value;
+    }
+    }
 }
 
 // n octets as a two's-complement number (n 1..4); 0 for n <= 0.
