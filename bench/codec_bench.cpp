@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "coders/bacnet_daily_scheduler_array_coder.hpp"
@@ -14,6 +15,7 @@
 #include "links/bvll.hpp"
 #include "links/current_link.hpp"
 #include "network/npdu.hpp"
+#include "platform/trace.hpp"
 #include "services/apdu_headers.hpp"
 #include "services/dispatch.hpp"
 #include "services/read_property.hpp"
@@ -250,6 +252,48 @@ void BM_ReferenceSegmentedPlainLoop100Reals(benchmark::State& state) {
         benchmark::Counter(perSegment, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 BENCHMARK(BM_ReferenceSegmentedPlainLoop100Reals);
+
+// Another instance's answer (a ReadProperty-ACK under an invoke ID that is
+// not pending) as the receive path takes it, lines written to a sink that
+// only counts them; beside it the same APDU through the network layer and
+// the dispatcher, the path every such answer took before it was sorted out
+// on receipt.
+std::uint64_t g_lines = 0;
+void CountLine(const char16_t*) { ++g_lines; }
+
+const char* kForeignAnswer = "81 0a 00 17 01 00 30 0b 0c 0c 00 80 00 02 19 55 3e 44 3f 80 00 00 3f";
+
+ByteVector HexBytes(const char* hex) {
+    ByteVector out;
+    for (const char* p = hex; p[0] != 0 && p[1] != 0; p += (p[2] == ' ' ? 3 : 2))
+        out.push_back(static_cast<std::uint8_t>(std::stoul(std::string(p, 2), nullptr, 16)));
+    return out;
+}
+
+void BM_ForeignAnswerDropped(benchmark::State& state) {
+    const ByteVector datagram = HexBytes(kForeignAnswer);
+    LinkServices::BVLL link;
+    const auto device = Device();
+    APDUServices::Transactions().pendingInvokeId = 9;
+    const platform::TraceSink previous = platform::SetTraceSink(&CountLine);
+    for (auto _ : state) link.ProcessDatagram(datagram.data(), datagram.size(), device);
+    platform::SetTraceSink(previous);
+    if (g_lines != 2 * state.iterations()) state.SkipWithError("not two lines per answer");
+    g_lines = 0;
+}
+BENCHMARK(BM_ForeignAnswerDropped);
+
+void BM_ForeignAnswerThroughDispatch(benchmark::State& state) {
+    const ByteVector datagram = HexBytes(kForeignAnswer);
+    const auto device = Device();
+    APDUServices::Transactions().pendingInvokeId = 9;
+    const platform::TraceSink previous = platform::SetTraceSink(&CountLine);
+    for (auto _ : state) network::ProcessNpdu(device, datagram.data() + 4, datagram.size() - 4);
+    platform::SetTraceSink(previous);
+    if (g_lines != 2 * state.iterations()) state.SkipWithError("not two lines per answer");
+    g_lines = 0;
+}
+BENCHMARK(BM_ForeignAnswerThroughDispatch);
 
 // A week of four switching times a day, as a weekly-schedule value.
 ByteVector WeeklySchedule() {
