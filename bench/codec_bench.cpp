@@ -377,6 +377,8 @@ void BM_BvllAssembler1MB(benchmark::State& state) {
     std::uint64_t frames = 0;
     const ByteVector stream = OneMegabyteOfFrames(state.range(0) != 0, frames);
     const auto previous = network::SetApduHandler(&CountApdu);
+    // The frames answer this instance's pending request: another instance's never reach the dispatcher.
+    APDUServices::Transactions().pendingInvokeId = kInvokeId;
     auto* assembler = new LinkServices::BVLL();
     const auto source = Device();
     for (auto _ : state) {
