@@ -86,6 +86,11 @@ Outcome DriverThreads(int k, std::uint16_t devicePort, double seconds, std::stri
             return {};
         }
     }
+    // One end for every thread; a thread that is done keeps ticking its
+    // instance, as a host does, until all are done: an instance that stops
+    // ticking holds the shared ring back for the others for 5 s.
+    const std::int64_t end = NowNs() + static_cast<std::int64_t>(seconds * 1e9);
+    std::atomic<int> running{k};
     Outcome outcome = OnThreads(k, [&](int i, std::vector<std::int64_t>& samples, std::uint64_t& failures) {
         const bench::DriverLibrary& driver = *drivers[static_cast<std::size_t>(i)];
         const std::string text = "AV:" + std::to_string(i + 1) + ":PRESENT-VALUE";
@@ -94,7 +99,6 @@ Outcome DriverThreads(int k, std::uint16_t devicePort, double seconds, std::stri
         const std::string ip = kDeviceIp;
         const std::u16string station(ip.begin(), ip.end());
         HostValue value{};
-        const std::int64_t end = NowNs() + static_cast<std::int64_t>(seconds * 1e9);
         while (NowNs() < end) {
             std::int32_t status = 0;
             const std::int64_t t0 = NowNs();
@@ -105,9 +109,12 @@ Outcome DriverThreads(int k, std::uint16_t devicePort, double seconds, std::stri
             while (driver->readFinish(&value, 0, 1, &status) != 1) {
             }
             if ((status != 0 || value.quality != 192) && failures++ == 0)
-                std::printf("instance %d: a scan ended with status %d, quality %u\n", i, status, value.quality);
+                std::printf("instance %d: a scan started at %lld us ended with status %d, quality %u; its latest log lines:\n%s", i,
+                            static_cast<long long>(t0 / 1000), status, value.quality, bench::RecentThreadLines().c_str());
             samples.push_back(NowNs() - t0);
         }
+        running.fetch_sub(1);
+        while (running.load() > 0) driver->onIdle();
     });
     for (auto it = drivers.rbegin(); it != drivers.rend(); ++it) (*it)->Close();
     return outcome;

@@ -7,10 +7,12 @@
 # and bench/summarise.py gives min / median / max over the rounds. The memory
 # report, whose figures are byte counts, runs once at the end.
 #   ROUNDS=5 SECONDS_PER_FIGURE=2 bench/run.sh
+#   PROGRAMS="codec instances" bench/run.sh   # only these programs, no memory report
 set -euo pipefail
 cd "$(dirname "$0")/.."
 rounds="${ROUNDS:-3}"
 seconds="${SECONDS_PER_FIGURE:-2}"
+programs="${PROGRAMS:-codec scan instances error_line group_size receiver memory}"
 cmake --preset bench >/dev/null
 cmake --build --preset bench
 # The peer's packages, unless they are in place (the runs may be offline).
@@ -25,6 +27,7 @@ echo "rounds: $rounds; raw output in $out; load average at the start: $(cut -d' 
 run() {
   local name="$1"
   shift
+  case " $programs " in *" ${name%-*} "*) ;; *) return 0 ;; esac
   if ! "$@" >"$out/$name.txt" 2>&1; then echo "round output $out/$name.txt: the program reported a failure"; fi
 }
 for round in $(seq 1 "$rounds"); do
@@ -37,7 +40,7 @@ for round in $(seq 1 "$rounds"); do
   run "group_size-$round" "$dir/vorne_group_size_bench" --seconds 0.5
   run "receiver-$round" "$dir/vorne_receiver_bench" --seconds "$seconds"
 done
-"$dir/vorne_memory_report" --passes 1000 | tee "$out/memory.log"
+case " $programs " in *" memory "*) "$dir/vorne_memory_report" --passes 1000 | tee "$out/memory.log" ;; esac
 echo "load average at the end: $(cut -d' ' -f1-3 /proc/loadavg)"
 echo
 bench/summarise.py "$out" | tee "$out/summary.md"

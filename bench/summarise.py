@@ -16,6 +16,10 @@ import sys
 
 DECODE = "BM_DecodeReadPropertyMultipleAck100Reals"
 REFERENCE = "BM_ReferencePlainLoop100Reals"
+SEGMENTED = "BM_DecodeSegmentedAck100Reals"
+SEGMENTED_FLOOR = "BM_ReferenceSegmentedPlainLoop100Reals"
+FOREIGN = "BM_ForeignAnswerDropped"
+FOREIGN_FULL = "BM_ForeignAnswerThroughDispatch"
 
 
 def codec_figures(path):
@@ -36,8 +40,14 @@ def codec_figures(path):
                 out.append((name + " " + counter.replace("_", " "), b[counter], ""))
         if "ns_per_value" in b:  # a rate counter (per processor second), inverted: seconds per value
             out.append((name + " per value", b["ns_per_value"] * 1e9, "ns"))
+        if "ns_per_segment" in b:
+            out.append((name + " per segment", b["ns_per_segment"] * 1e9, "ns"))
     if DECODE in times and REFERENCE in times and times[REFERENCE] > 0:
         out.append(("ReadPropertyMultiple-ACK decode / plain-loop reference", times[DECODE] / times[REFERENCE], "x"))
+    if SEGMENTED in times and SEGMENTED_FLOOR in times and times[SEGMENTED_FLOOR] > 0:
+        out.append(("segmented ACK decode / floor of the same bytes", times[SEGMENTED] / times[SEGMENTED_FLOOR], "x"))
+    if FOREIGN in times and FOREIGN_FULL in times and times[FOREIGN] > 0:
+        out.append(("another instance's answer: through Dispatch / dropped on receipt", times[FOREIGN_FULL] / times[FOREIGN], "x"))
     return out
 
 

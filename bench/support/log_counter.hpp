@@ -18,5 +18,7 @@ std::uint64_t MarkedLines();
 void CountThreadMarkedLines(std::atomic<std::uint64_t>* counter);
 // The last line logged, for reports when something went wrong.
 std::string LastLoggedLine();
+// The latest lines logged on the calling thread, oldest first, one a line.
+std::string RecentThreadLines();
 
 }  // namespace bench

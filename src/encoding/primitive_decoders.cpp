@@ -23,12 +23,6 @@ std::uint64_t DecodeUnsigned64(const std::uint8_t* data) {
 
 }  // namespace
 
-std::uint32_t DecodeUnsigned(const std::uint8_t* data, int n) {
-    std::uint32_t value = 0;
-    for (int i = 0; i < n; ++i) value = (value << 8) | data[i];
-    return value;
-}
-
 std::int32_t DecodeSigned(const std::uint8_t* data, int n) {
     if (n <= 0) return 0;
     std::uint32_t value = DecodeUnsigned(data, n);
@@ -38,18 +32,6 @@ std::int32_t DecodeSigned(const std::uint8_t* data, int n) {
 }
 
 bool DecodeBoolean(std::uint8_t tagByte) { return tagByte == kTrueTagByte; }
-
-ObjectIdentifier DecodeObjectIdentifier(const std::uint8_t* data) {
-    const std::uint32_t word = DecodeUnsigned(data, 4);
-    return ObjectIdentifier{word >> 22, word & 0x3FFFFFu};
-}
-
-float DecodeReal(const std::uint8_t* data) {
-    const std::uint32_t bits = DecodeUnsigned(data, 4);
-    float value;
-    std::memcpy(&value, &bits, sizeof value);
-    return value;
-}
 
 double DecodeDouble(const std::uint8_t* data) {
     // Skip the length octet that stands between the tag byte and the value.

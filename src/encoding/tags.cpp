@@ -18,10 +18,6 @@ std::uint8_t MakeContextTag(std::uint32_t tagNumber, std::uint32_t lvt) {
     return static_cast<std::uint8_t>(MakeApplicationTag(tagNumber, lvt) | kContextClassBit);
 }
 
-TagFields SplitTagByte(std::uint8_t tagByte) {
-    return TagFields{static_cast<std::uint8_t>(tagByte >> 4), static_cast<std::uint8_t>(tagByte & 7)};
-}
-
 std::uint32_t DecodeLength(const std::uint8_t* data, std::size_t available, std::uint8_t lvt,
                            std::size_t& consumed) {
     if (available == 0) return 0;

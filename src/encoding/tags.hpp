@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -52,7 +53,10 @@ struct TagFields {
 };
 
 // The class bit is dropped: callers know from the position which class to expect.
-TagFields SplitTagByte(std::uint8_t tagByte);
+// (Inline, as the small content decoders below: answers call them per value.)
+inline TagFields SplitTagByte(std::uint8_t tagByte) {
+    return TagFields{static_cast<std::uint8_t>(tagByte >> 4), static_cast<std::uint8_t>(tagByte & 7)};
+}
 
 // The content length behind a tag byte. data points at the byte after the tag
 // byte. With LVT 5, consumed receives the number of extended-length octets
@@ -72,7 +76,21 @@ void WriteExtendedLength(ByteVector& out, std::uint32_t n);
 // that the octets are available.
 
 // n octets, big-endian; 0 for n <= 0. Octets beyond four push the earliest out.
-std::uint32_t DecodeUnsigned(const std::uint8_t* data, int n);
+inline std::uint32_t DecodeUnsigned(const std::uint8_t* data, int n) {
+    // The usual widths without a loop: answers hold one or more per value.
+    switch (n) {
+    case 1: return data[0];
+    case 2: return std::uint32_t{data[0]} << 8 | data[1];
+    case 3: return std::uint32_t{data[0]} << 16 | std::uint32_t{data[1]} << 8 | data[2];
+    case 4:
+        return std::uint32_t{data[0]} << 24 | std::uint32_t{data[1]} << 16 | std::uint32_t{data[2]} << 8 | data[3];
+    default: {
+        std::uint32_t value = 0;
+        for (int i = 0; i < n; ++i) value = (value << 8) | data[i];
+        return value;
+    }
+    }
+}
 
 // n octets as a two's-complement number (n 1..4); 0 for n <= 0.
 std::int32_t DecodeSigned(const std::uint8_t* data, int n);
@@ -86,10 +104,19 @@ struct ObjectIdentifier {
 };
 
 // Four octets.
-ObjectIdentifier DecodeObjectIdentifier(const std::uint8_t* data);
+inline ObjectIdentifier DecodeObjectIdentifier(const std::uint8_t* data) {
+    const std::uint32_t word = DecodeUnsigned(data, 4);
+    return ObjectIdentifier{word >> 22, word & 0x3FFFFFu};
+}
 
 // Four octets of an IEEE 754 single.
-float DecodeReal(const std::uint8_t* data);
+inline float DecodeReal(const std::uint8_t* data) {
+    static_assert(sizeof(float) == 4);
+    const std::uint32_t bits = DecodeUnsigned(data, 4);
+    float value;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
+}
 
 // data points at the length octet (8) behind the tag byte 0x55; the eight
 // octets of the IEEE 754 double follow it.

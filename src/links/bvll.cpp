@@ -7,6 +7,8 @@
 #include "links/shared_receiver.hpp"
 #include "netwise.h"
 #include "network/npdu.hpp"
+#include "network/npdu_peek.hpp"
+#include "services/foreign_answer.hpp"
 #include "platform/trace.hpp"
 #include "tagcore.h"
 
@@ -36,7 +38,32 @@ LinkAddress OriginatorAddress(const std::uint8_t* bip) {
     return address;
 }
 
+bool WellFramed(const std::uint8_t* bytes, std::size_t count) {
+    return count >= kHeaderSize && bytes[0] == kBvlcType && (std::size_t{bytes[2]} << 8 | bytes[3]) == count &&
+           count <= BVLL::kMaxFrameSize;
+}
+
+// Where a well-framed message's NPDU starts; 0 for a function that carries none.
+std::size_t NpduOffset(const std::uint8_t* bytes, std::size_t count) {
+    switch (bytes[1]) {
+        case kForwardedNpdu:
+            return count > kForwardedHeaderSize ? kForwardedHeaderSize : 0;
+        case kDistributeBroadcastToNetwork:
+        case kOriginalUnicastNpdu:
+        case kOriginalBroadcastNpdu:
+            return kHeaderSize;
+        default:
+            return 0;
+    }
+}
+
 }  // namespace
+
+std::uint32_t DatagramOwner(const std::uint8_t* bytes, std::size_t count) {
+    if (!WellFramed(bytes, count)) return APDUServices::kAnyConsumer;
+    const std::size_t npdu = NpduOffset(bytes, count);
+    return npdu != 0 ? network::AnswerOwner(bytes + npdu, count - npdu) : APDUServices::kAnyConsumer;
+}
 
 bool IsBroadcastAddress(const LinkAddress& address) {
     return address.kind == LinkAddress::kIp &&
@@ -80,6 +107,9 @@ void BVLL::ProcessDatagram(const std::uint8_t* bytes, std::size_t count, const L
         platform::TraceError(kErrorMalformed);
         return;
     }
+    // Another instance's answer goes before anything of it is copied or decoded.
+    const std::size_t npdu = NpduOffset(bytes, count);
+    if (npdu != 0 && network::DropAnswerOfAnotherInstance(bytes + npdu, count - npdu)) return;
     std::memcpy(frame_, bytes, count);
     DecodeFrame(count, source);
 }

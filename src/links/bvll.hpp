@@ -40,6 +40,10 @@ private:
     std::uint8_t frame_[kMaxFrameSize] = {};
 };
 
+// The consumer of the shared port that a received datagram's answer belongs
+// to, by its invoke ID; APDUServices::kAnyConsumer for anything else.
+std::uint32_t DatagramOwner(const std::uint8_t* bytes, std::size_t count);
+
 // Whether the link sends to this address as a broadcast.
 bool IsBroadcastAddress(const LinkAddress& address);
 

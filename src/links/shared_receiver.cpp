@@ -1,6 +1,7 @@
 #include "links/shared_receiver.hpp"
 
 #include <atomic>
+#include <chrono>
 #include <cstring>
 #include <memory>
 
@@ -11,6 +12,7 @@
 #include "platform/clock.hpp"
 #include "platform/named_objects.hpp"
 #include "platform/trace.hpp"
+#include "services/foreign_answer.hpp"
 
 namespace LinkServices {
 namespace {
@@ -56,21 +58,65 @@ struct Instance {
     std::uint32_t waitsWithoutSpin = 0;
 };
 
-// True when the ring moved while the host thread watched it.
-bool SpinForRing(Instance& self, const std::uint32_t& writePosition, std::uint32_t read) {
+std::uint64_t NowUs() {
+    return static_cast<std::uint64_t>(
+        std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now().time_since_epoch()).count());
+}
+
+std::size_t SlotLength(const RingSlot& slot) {
+    const std::size_t length = slot.length > 0 ? static_cast<std::size_t>(slot.length) : 0;
+    return length < kSlotDataBytes ? length : kSlotDataBytes;
+}
+
+bool ForConsumer(const RingSlot& slot, std::uint32_t consumer) {
+    const std::uint32_t owner = DatagramOwner(slot.data, SlotLength(slot));
+    return owner == APDUServices::kAnyConsumer || owner == consumer;
+}
+
+// Looks through the slots that landed since `looked` (this consumer's own
+// unread ones): true as soon as one is for it. Answers of other instances are
+// left for the next drain.
+bool RingHoldsOwnDatagram(const SharedView& view, std::uint32_t consumer, std::uint32_t& looked) {
+    const RingSlot* slots = SlotTable(view);
+    const std::uint32_t write = LoadShared(view.header.writePosition);
+    for (; looked != write; looked = looked + 1 == kRingSlotCount ? 0 : looked + 1)
+        if (ForConsumer(slots[looked], consumer)) return true;
+    return false;
+}
+
+// True when a datagram for this instance landed while the host thread watched the ring.
+bool SpinForRing(Instance& self, const SharedView& view, std::uint32_t& looked) {
     if (self.waitsWithoutSpin > 0) {
         --self.waitsWithoutSpin;
         return false;
     }
-    if (platform::SpinWhileEqual(writePosition, read, kSpinUs)) {
-        self.spinMisses = 0;
-        return true;
+    const auto deadline = NowUs() + kSpinUs;
+    for (std::uint64_t now = NowUs(); now < deadline; now = NowUs()) {
+        if (!platform::SpinWhileEqual(view.header.writePosition, looked, static_cast<std::uint32_t>(deadline - now)))
+            break;
+        if (RingHoldsOwnDatagram(view, self.consumerIndex, looked)) {
+            self.spinMisses = 0;
+            return true;
+        }
     }
     if (++self.spinMisses >= kSpinMissesBeforePause) {
         self.spinMisses = 0;
         self.waitsWithoutSpin = kWaitsWithoutSpin;
     }
     return false;
+}
+
+// Wakes the sleeping consumers the datagram is for (every sleeping one when
+// `slot` is null: the ring is full and they must drain it).
+void WakeConsumers(ConsumerTable& consumers, const RingSlot* slot) {
+    const std::uint32_t owner = slot != nullptr ? DatagramOwner(slot->data, SlotLength(*slot)) : APDUServices::kAnyConsumer;
+    const std::uint32_t count = LoadShared(consumers.count);
+    for (std::uint32_t i = 0; i < count && i < kMaxConsumers; ++i) {
+        if (owner != APDUServices::kAnyConsumer && owner != i) continue;
+        if (LoadShared(consumers.waiting[i]) == 0) continue;
+        std::atomic_ref<std::uint32_t>(consumers.wakeWord[i]).fetch_add(1, std::memory_order_seq_cst);
+        platform::WakeWaiters(consumers.wakeWord[i]);
+    }
 }
 
 Instance& Self() {
@@ -94,10 +140,12 @@ void ReceiveLoop(void*) {
     TraceLine(u"Created Receiver Sink");
     SharedView& view = *self.view;
     RingSlot* slots = SlotTable(view);
-    const ConsumerTable* consumers = Consumers(view);
+    ConsumerTable* consumers = Consumers(view);
     const auto socket = static_cast<std::int32_t>(view.header.socket);
     while (self.running.load(std::memory_order_acquire)) {
         if (!RingHasRoom(view, platform::TickCount())) {
+            // A sleeping consumer may be the one behind: others' answers do not wake it.
+            if (consumers != nullptr && LoadShared(consumers->waiters) != 0) WakeConsumers(*consumers, nullptr);
             platform::SleepMs(kNoRoomSleepMs);
             continue;
         }
@@ -123,7 +171,7 @@ void ReceiveLoop(void*) {
         // Pairs with the waiter's registration: either it sees the new
         // position or this thread sees it waiting.
         std::atomic_thread_fence(std::memory_order_seq_cst);
-        if (consumers != nullptr && LoadShared(consumers->waiters) != 0) platform::WakeWaiters(view.header.writePosition);
+        if (consumers != nullptr && LoadShared(consumers->waiters) != 0) WakeConsumers(*consumers, &slot);
     }
     self.stopEvent.Signal();
 }
@@ -274,8 +322,7 @@ void ConsumeSharedRing(BVLL& receiveSide) {
         const RingSlot& slot = slots[read];
         LinkAddress source;
         source.SetIp(slot.sender, self.receivePort.load(std::memory_order_relaxed));
-        const std::size_t length = slot.length > 0 ? static_cast<std::size_t>(slot.length) : 0;
-        receiveSide.ProcessDatagram(slot.data, length < kSlotDataBytes ? length : kSlotDataBytes, source);
+        receiveSide.ProcessDatagram(slot.data, SlotLength(slot), source);
         read = read + 1 == kRingSlotCount ? 0 : read + 1;
         StoreShared(entry.readPosition, read);
     }
@@ -288,13 +335,21 @@ void WaitForSharedRing(std::uint32_t timeoutUs) {
     const SharedView& view = *self.view;
     ConsumerTable* consumers = Consumers(view);
     if (consumers == nullptr) return;
-    const std::uint32_t read = LoadShared(consumers->entries[self.consumerIndex].readPosition);
-    if (LoadShared(view.header.writePosition) != read) return;
-    if (SpinForRing(self, view.header.writePosition, read)) return;
+    const std::uint32_t me = self.consumerIndex;
+    std::uint32_t looked = LoadShared(consumers->entries[me].readPosition);
+    if (RingHoldsOwnDatagram(view, me, looked)) return;
+    if (SpinForRing(self, view, looked)) return;
     std::atomic_ref<std::uint32_t> waiters(consumers->waiters);
+    std::atomic_ref<std::uint32_t> waiting(consumers->waiting[me]);
+    const std::uint32_t word = LoadShared(consumers->wakeWord[me]);
+    waiting.store(1, std::memory_order_seq_cst);
     waiters.fetch_add(1, std::memory_order_seq_cst);
-    if (LoadShared(view.header.writePosition) == read) platform::WaitWhileEqual(view.header.writePosition, read, timeoutUs);
+    // Pairs with the receive thread's fence: either this look finds the
+    // datagram, or the receive thread sees this consumer waiting.
+    std::atomic_thread_fence(std::memory_order_seq_cst);
+    if (!RingHoldsOwnDatagram(view, me, looked)) platform::WaitWhileEqual(consumers->wakeWord[me], word, timeoutUs);
     waiters.fetch_sub(1, std::memory_order_seq_cst);
+    waiting.store(0, std::memory_order_seq_cst);
 }
 
 std::int32_t SharedSocket() {

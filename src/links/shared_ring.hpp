@@ -40,9 +40,14 @@ struct ConsumerEntry {
 struct ConsumerTable {
     std::uint32_t count;
     ConsumerEntry entries[kMaxConsumers];
-    // Host threads asleep until the write position moves (the receive thread
-    // wakes them only when there are any).
+    // Host threads asleep until a datagram for them lands (the receive thread
+    // looks at who waits only when there are any).
     std::uint32_t waiters;
+    // Per consumer: whether its host thread sleeps, and the word it sleeps on,
+    // which the receive thread moves to wake it. A datagram wakes only the
+    // consumer that owns its invoke ID, or every one for anything but an answer.
+    std::uint32_t waiting[kMaxConsumers];
+    std::uint32_t wakeWord[kMaxConsumers];
 };
 
 struct SharedHeader {

@@ -1,5 +1,6 @@
 #include "platform/trace.hpp"
 
+#include <algorithm>
 #include <atomic>
 #include <string>
 
@@ -10,6 +11,17 @@ std::atomic<TraceSink> g_sink{nullptr};
 
 void Emit(const std::u16string& line) {
     if (TraceSink sink = g_sink.load(std::memory_order_acquire)) sink(line.c_str());
+}
+
+// Short lines are built on the stack: some are written for every datagram.
+constexpr std::size_t kStackLine = 128;
+constexpr std::u16string_view kWarning = u"Warning: ";
+
+// Appends the text, cut to the room left (the NUL kept); the new end.
+char16_t* Put(char16_t* at, char16_t* end, std::u16string_view text) {
+    const std::size_t n = std::min<std::size_t>(text.size(), static_cast<std::size_t>(end - at));
+    std::copy_n(text.data(), n, at);
+    return at + n;
 }
 
 void AppendDecimal(std::u16string& out, long long value) {
@@ -36,9 +48,34 @@ void TraceError(int code) {
 }
 
 void TraceWarning(std::u16string_view text) {
-    std::u16string line = u"Warning: ";
+    TraceSink sink = g_sink.load(std::memory_order_acquire);
+    if (sink == nullptr) return;
+    if (kWarning.size() + text.size() < kStackLine) {
+        char16_t line[kStackLine];
+        char16_t* end = Put(Put(line, line + kStackLine - 1, kWarning), line + kStackLine - 1, text);
+        *end = u'\0';
+        return sink(line);
+    }
+    std::u16string line(kWarning);
     line.append(text);
-    Emit(line);
+    sink(line.c_str());
+}
+
+void TraceWarningNumber(std::u16string_view text, unsigned value) {
+    TraceSink sink = g_sink.load(std::memory_order_acquire);
+    if (sink == nullptr) return;
+    char16_t digits[10];
+    std::size_t count = 0;
+    do {
+        digits[sizeof digits / sizeof digits[0] - ++count] = static_cast<char16_t>(u'0' + value % 10);
+        value /= 10;
+    } while (value != 0);
+    char16_t line[kStackLine];
+    char16_t* const last = line + kStackLine - 1;
+    char16_t* end = Put(Put(line, last, kWarning), last, text);
+    end = Put(end, last, std::u16string_view(digits + sizeof digits / sizeof digits[0] - count, count));
+    *end = u'\0';
+    sink(line);
 }
 
 void TraceWarningValue(std::u16string_view text, int value) {

@@ -28,6 +28,10 @@ void TraceError(int code);
 // "Warning: " followed by the text.
 void TraceWarning(std::u16string_view text);
 
+// "Warning: " followed by the text and the number in decimal, without a
+// space between them (cut to 127 characters).
+void TraceWarningNumber(std::u16string_view text, unsigned value);
+
 // "Warning: %s %d", formatted into 255 characters.
 void TraceWarningValue(std::u16string_view text, int value);
 

@@ -13,6 +13,7 @@
 #include "network/npdu.hpp"
 #include "platform/clock.hpp"
 #include "platform/named_objects.hpp"
+#include "services/transactions.hpp"
 #include "support/hex.hpp"
 #include "support/trace_capture.hpp"
 #include "support/udp_peer.hpp"
@@ -72,9 +73,13 @@ TEST_F(SharedReceiverTest, DatagramsReachTheDispatcherAndAnswersLeaveAsUnicastFr
     EXPECT_NE(SharedSocket(), 0);
 
     testing_support::UdpPeer peer;
+    // The answer carries the pending invoke ID: another instance's is dropped before it is decoded.
+    const std::uint8_t pending = APDUServices::Transactions().pendingInvokeId;
+    APDUServices::Transactions().pendingInvokeId = 1;
     peer.SendTo(port_, Hex("81 0a 00 08 01 04 10 08"));
     peer.SendTo(port_, Hex("81 0b 00 09 01 00 30 01 0c"));
     IdleUntil(2);
+    APDUServices::Transactions().pendingInvokeId = pending;
     ASSERT_EQ(g_received.size(), 2u);
     EXPECT_EQ(g_received[0].sender, u"127.0.0.1");
     EXPECT_EQ(g_received[0].port, peer.Port());  // the master answers the latest sender's port
