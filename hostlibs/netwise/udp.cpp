@@ -4,8 +4,10 @@
 // "closed") is never a valid handle.
 #include <algorithm>
 #include <cstdlib>
+#include <mutex>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "netwise.h"
 #include "platform/udp_socket.hpp"
@@ -39,6 +41,41 @@ std::uint16_t PeerPort(std::uint32_t address, std::uint32_t requested) {
         if (port > 0 && port < 65536) return static_cast<std::uint16_t>(port);
     }
     return static_cast<std::uint16_t>(requested);
+}
+
+// A device given a port of its own answers from that port, and under Wine
+// from 127.0.0.1 whatever loopback address it bound: the sender is named
+// back as the address and port the driver sent to, as on a site.
+struct PeerRoute {
+    std::uint16_t ownPort;
+    std::uint32_t address;
+    std::uint16_t requestedPort;
+};
+std::mutex routesLock;
+std::vector<PeerRoute> routes;
+
+std::uint16_t RoutePeer(std::uint32_t address, std::uint32_t requested) {
+    const std::uint16_t port = PeerPort(address, requested);
+    if (port == requested) return port;
+    std::lock_guard<std::mutex> lock(routesLock);
+    for (auto& route : routes)
+        if (route.ownPort == port) {
+            route = {port, address, static_cast<std::uint16_t>(requested)};
+            return port;
+        }
+    routes.push_back({port, address, static_cast<std::uint16_t>(requested)});
+    return port;
+}
+
+void NameSenderAsRouted(std::uint32_t& address, std::uint16_t& port) {
+    if ((address >> 24) != 127) return;
+    std::lock_guard<std::mutex> lock(routesLock);
+    for (const auto& route : routes)
+        if (route.ownPort == port) {
+            address = route.address;
+            port = route.requestedPort;
+            return;
+        }
 }
 
 }  // namespace
@@ -82,6 +119,7 @@ NETWISE_API int32_t HOSTLIB_CALL UdpReceiveFrom(int32_t socket, char16_t* sender
         platform::UdpSocketReceive(ToSocket(socket), data, static_cast<std::size_t>(capacity), address, port, code);
     if (error != nullptr) *error = code;
     if (n <= 0) return n;
+    NameSenderAsRouted(address, port);
     if (senderText != nullptr) {
         const std::string text = platform::FormatIpv4(address);
         std::copy(text.begin(), text.end(), senderText);
@@ -109,7 +147,7 @@ NETWISE_API int32_t HOSTLIB_CALL UdpSendTo(int32_t socket, const char16_t* desti
         address = *parsed;
     }
     if (length < 0 || (data == nullptr && length > 0)) return NETWISE_BAD_DESTINATION;
-    return platform::UdpSocketSendTo(ToSocket(socket), address, PeerPort(address, destinationPort), data,
+    return platform::UdpSocketSendTo(ToSocket(socket), address, RoutePeer(address, destinationPort), data,
                                      static_cast<std::size_t>(length));
 }
 
