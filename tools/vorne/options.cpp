@@ -74,14 +74,14 @@ unsigned CommandBit(const std::string& command) {
 }
 
 const OptionSpec* FindOption(std::string_view name, unsigned bit) {
-    for (const auto& spec : kOptions)
-        if (name == spec.name && (spec.commands & bit) != 0) return &spec;
+    for (const auto& entry : kOptions)
+        if (name == entry.name && (entry.commands & bit) != 0) return &entry;
     return nullptr;
 }
 
 bool KnownOption(std::string_view name) {
-    for (const auto& spec : kOptions)
-        if (name == spec.name) return true;
+    for (const auto& entry : kOptions)
+        if (name == entry.name) return true;
     return false;
 }
 
@@ -201,11 +201,11 @@ bool Apply(std::string_view arg, const char* text, const std::string& command, C
 std::string OptionsHelp(const std::string& command) {
     const unsigned bit = CommandBit(command);
     std::string text;
-    for (const auto& spec : kOptions) {
-        if ((spec.commands & bit) == 0) continue;
-        const std::string name = std::string(spec.name) + (spec.value ? std::string(" ") + spec.value : "");
+    for (const auto& entry : kOptions) {
+        if ((entry.commands & bit) == 0) continue;
+        const std::string name = std::string(entry.name) + (entry.value ? std::string(" ") + entry.value : "");
         char line[200];
-        std::snprintf(line, sizeof line, "  %-24s %s\n", name.c_str(), spec.help);
+        std::snprintf(line, sizeof line, "  %-24s %s\n", name.c_str(), entry.help);
         text += line;
     }
     return text;
@@ -223,16 +223,16 @@ bool ParseOptions(const std::string& command, int argc, char** argv, int first, 
             options.positional.emplace_back(arg);
             continue;
         }
-        const OptionSpec* spec = FindOption(arg, bit);
-        if (spec == nullptr) {
+        const OptionSpec* entry = FindOption(arg, bit);
+        if (entry == nullptr) {
             error = KnownOption(arg) ? std::string(arg) + " is not an option of " + command
                                      : "unknown option " + std::string(arg);
             error += " (see vorne " + command + " --help)";
             return false;
         }
         const char* text = nullptr;
-        if (spec->value != nullptr) {
-            if (i + 1 >= argc) return error = std::string(arg) + " needs a value: " + spec->value, false;
+        if (entry->value != nullptr) {
+            if (i + 1 >= argc) return error = std::string(arg) + " needs a value: " + entry->value, false;
             text = argv[++i];
         }
         if (!Apply(arg, text, command, options, error)) return false;
