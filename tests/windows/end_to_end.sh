@@ -20,8 +20,10 @@ export WINEPATH="Z:${libraries//\//\\}"
 log="$work/driver.log"
 failures=0
 
-vorne() {
-  "$run" "$loader" "$prefix" "$folder/vorne.exe" "$1" --json --port "$port" --bind 127.0.0.1 \
+vorne() { # only read prints JSON; each command takes its own options
+  local json=()
+  [ "$1" = read ] && json=(--json)
+  "$run" "$loader" "$prefix" "$folder/vorne.exe" "$1" "${json[@]}" --port "$port" --bind 127.0.0.1 \
     --broadcast "$device" --timeout 3000 --log "$log" "${@:2}"
 }
 # expect WHAT ADDRESS VALUE-PREFIX: the tag arrived with quality 192 and a value starting so.
