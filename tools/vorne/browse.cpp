@@ -240,7 +240,7 @@ bool Browser::ReadObjectList() {
         howListed_ = how;
         return true;
     };
-    // Only stations named NETWORK:DEVICE take segmented answers.
+    // A device that segments its answers may send the whole list in one read.
     const bool segments = segmentation_ == 0 || segmentation_ == 1;
     const bool namedByNetwork = parts_.link.empty();
     if (segments && options_.host.mstpDevice.empty() && !namedByNetwork) {

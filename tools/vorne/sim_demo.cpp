@@ -180,7 +180,7 @@ int RunDemo(const CommonOptions& options, const char* argv0) {
     demo.Write("relinquish priority 8 (the null value text NULL writes Null)", ip, "AV:1:PRESENT-VALUE:8", "NULL");
     demo.Read("read it back", ip, {"AV:1:PRESENT-VALUE"});
     demo.Read("find the device by its instance (Who-Is / I-Am)", "0:1234", {"DEV:1234:OBJECT-NAME"});
-    demo.Read("the object list, a segmented answer (network:device stations accept segments)", "0:1234",
+    demo.Read("the object list, a segmented answer (every read accepts segmented answers)", "0:1234",
               {"DEV:1234:OBJECT-LIST"});
     demo.Read("a weekly schedule: its text, and the same as a table", ip, {"SCH:1:WEEKLY-SCHEDULE"});
     demo.Read("an object the device does not have", ip, {"AV:999:PRESENT-VALUE"}, 14);
