@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "links/bvll.hpp"
+#include "links/ring_reception.hpp"
 #include "links/shared_ring.hpp"
 #include "netwise.h"
 #include "platform/address_wait.hpp"
@@ -27,15 +28,11 @@ constexpr std::uint32_t kReceiveTimeoutMs = 500;
 constexpr std::uint32_t kNoRoomSleepMs = 1;
 constexpr std::uint32_t kIdleReceiveSleepMs = 10;
 
-// A host polling for an answer first watches the ring for a short while:
-// on loopback and a fast LAN the answer lands within tens of microseconds,
-// and sleeping would add the cost of waking. Spinning stops paying when the
-// answers come later (a slow device, a host that polls seldom, a loaded
-// machine), so after a few waits in a row that the spin did not end it is
-// left out for a while and then tried again.
-constexpr std::uint32_t kSpinUs = 50;
-constexpr std::uint32_t kSpinMissesBeforePause = 4;
-constexpr std::uint32_t kWaitsWithoutSpin = 64;
+// While host threads take their own answers from the socket, the receive
+// thread stays off it; it takes over once none has wanted to receive for this
+// long, and meanwhile looks again at this pace.
+constexpr std::uint32_t kHostReceiveGraceMs = 5;
+constexpr std::uint32_t kHostsReceivingSleepMs = 2;
 
 // This instance's part of the receiver (module globals: each copy of the
 // driver has its own).
@@ -49,27 +46,13 @@ struct Instance {
     platform::Event stopEvent;
     std::atomic<bool> running{false};
     platform::Thread thread;
-    // The receive thread overwrites the port with each sender's; the host thread reads it.
-    std::atomic<std::uint32_t> receivePort{0};
-    char16_t senderText[kSenderTextCharacters] = {};
-    std::uint8_t data[kSlotDataBytes] = {};
-    // Host thread only: the spin policy of WaitForSharedRing.
-    std::uint32_t spinMisses = 0;
-    std::uint32_t waitsWithoutSpin = 0;
+    // The port answers of this instance are taken to come from: the
+    // configured one, or for the master the sender's port of the latest datagram.
+    std::uint32_t receivePort = 0;
 };
 
-std::uint64_t NowUs() {
-    return static_cast<std::uint64_t>(
-        std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now().time_since_epoch()).count());
-}
-
-std::size_t SlotLength(const RingSlot& slot) {
-    const std::size_t length = slot.length > 0 ? static_cast<std::size_t>(slot.length) : 0;
-    return length < kSlotDataBytes ? length : kSlotDataBytes;
-}
-
 bool ForConsumer(const RingSlot& slot, std::uint32_t consumer) {
-    const std::uint32_t owner = DatagramOwner(slot.data, SlotLength(slot));
+    const std::uint32_t owner = SlotOwner(slot);
     return owner == APDUServices::kAnyConsumer || owner == consumer;
 }
 
@@ -82,41 +65,6 @@ bool RingHoldsOwnDatagram(const SharedView& view, std::uint32_t consumer, std::u
     for (; looked != write; looked = looked + 1 == kRingSlotCount ? 0 : looked + 1)
         if (ForConsumer(slots[looked], consumer)) return true;
     return false;
-}
-
-// True when a datagram for this instance landed while the host thread watched the ring.
-bool SpinForRing(Instance& self, const SharedView& view, std::uint32_t& looked) {
-    if (self.waitsWithoutSpin > 0) {
-        --self.waitsWithoutSpin;
-        return false;
-    }
-    const auto deadline = NowUs() + kSpinUs;
-    for (std::uint64_t now = NowUs(); now < deadline; now = NowUs()) {
-        if (!platform::SpinWhileEqual(view.header.writePosition, looked, static_cast<std::uint32_t>(deadline - now)))
-            break;
-        if (RingHoldsOwnDatagram(view, self.consumerIndex, looked)) {
-            self.spinMisses = 0;
-            return true;
-        }
-    }
-    if (++self.spinMisses >= kSpinMissesBeforePause) {
-        self.spinMisses = 0;
-        self.waitsWithoutSpin = kWaitsWithoutSpin;
-    }
-    return false;
-}
-
-// Wakes the sleeping consumers the datagram is for (every sleeping one when
-// `slot` is null: the ring is full and they must drain it).
-void WakeConsumers(ConsumerTable& consumers, const RingSlot* slot) {
-    const std::uint32_t owner = slot != nullptr ? DatagramOwner(slot->data, SlotLength(*slot)) : APDUServices::kAnyConsumer;
-    const std::uint32_t count = LoadShared(consumers.count);
-    for (std::uint32_t i = 0; i < count && i < kMaxConsumers; ++i) {
-        if (owner != APDUServices::kAnyConsumer && owner != i) continue;
-        if (LoadShared(consumers.waiting[i]) == 0) continue;
-        std::atomic_ref<std::uint32_t>(consumers.wakeWord[i]).fetch_add(1, std::memory_order_seq_cst);
-        platform::WakeWaiters(consumers.wakeWord[i]);
-    }
 }
 
 Instance& Self() {
@@ -135,43 +83,30 @@ void LogBindFailure(std::uint32_t port) {
     platform::TraceWarning(std::u16string(text.begin(), text.end()));
 }
 
+bool HostsReceiving(const ConsumerTable& consumers, std::uint32_t now) {
+    return now - LoadShared(consumers.hostReceiveTick) < kHostReceiveGraceMs;
+}
+
 void ReceiveLoop(void*) {
     Instance& self = Self();
     TraceLine(u"Created Receiver Sink");
     SharedView& view = *self.view;
-    RingSlot* slots = SlotTable(view);
-    ConsumerTable* consumers = Consumers(view);
-    const auto socket = static_cast<std::int32_t>(view.header.socket);
+    ConsumerTable& consumers = *Consumers(view);
     while (self.running.load(std::memory_order_acquire)) {
-        if (!RingHasRoom(view, platform::TickCount())) {
+        const std::uint32_t now = platform::TickCount();
+        if (!RingHasRoom(view, now)) {
             // A sleeping consumer may be the one behind: others' answers do not wake it.
-            if (consumers != nullptr && LoadShared(consumers->waiters) != 0) WakeConsumers(*consumers, nullptr);
+            if (LoadShared(consumers.waiters) != 0) WakeConsumers(consumers, nullptr);
             platform::SleepMs(kNoRoomSleepMs);
             continue;
         }
-        std::uint32_t port = 0;
-        std::int32_t error = 0;
-        const std::int32_t n = UdpReceiveFrom(socket, self.senderText, &port, self.data,
-                                              static_cast<std::int32_t>(kSlotDataBytes), &error);
-        if (n <= 0) {
-            platform::SleepMs(kIdleReceiveSleepMs);
+        if (HostsReceiving(consumers, now) || !TakeReceiverRole(consumers, kReceiveThreadHolder)) {
+            platform::SleepMs(kHostsReceivingSleepMs);
             continue;
         }
-        self.receivePort.store(port, std::memory_order_relaxed);
-        const std::uint32_t write = LoadShared(view.header.writePosition);
-        RingSlot& slot = slots[write];
-        if (static_cast<std::size_t>(n) > kSlotDataBytes)
-            std::memset(slot.data, 0, kSlotDataBytes);
-        else
-            std::memcpy(slot.data, self.data, static_cast<std::size_t>(n));
-        std::memcpy(slot.sender, self.senderText, sizeof slot.sender);
-        slot.sender[kSenderTextCharacters - 1] = u'\0';
-        slot.length = n;
-        StoreShared(view.header.writePosition, write + 1 == kRingSlotCount ? 0 : write + 1);
-        // Pairs with the waiter's registration: either it sees the new
-        // position or this thread sees it waiting.
-        std::atomic_thread_fence(std::memory_order_seq_cst);
-        if (consumers != nullptr && LoadShared(consumers->waiters) != 0) WakeConsumers(*consumers, &slot);
+        const std::int32_t n = ReceiveIntoRing(view, consumers, kReceiveTimeoutMs);
+        ReleaseReceiverRole(consumers, kReceiveThreadHolder);
+        if (n <= 0) platform::SleepMs(kIdleReceiveSleepMs);
     }
     self.stopEvent.Signal();
 }
@@ -184,11 +119,13 @@ bool SetUpMaster(Instance& self, std::uint32_t udpPort) {
     auto* consumers = new ConsumerTable();
     SetTables(view, slots, consumers);
     view.header.slotCount = kRingSlotCount;
+    consumers->latestSenderPort = udpPort;
     std::int32_t error = 0;
     const std::int32_t socket = UdpOpen(&error);
     view.header.socket = static_cast<std::uint32_t>(socket);
     if (error != 0 || socket == 0) return false;
     UdpConfigure(socket, static_cast<std::int32_t>(kReceiveTimeoutMs));
+    consumers->socketTimeoutMs = kReceiveTimeoutMs;
     if (UdpBind(socket, 0, udpPort, &error) != 0) LogBindFailure(udpPort);
     return true;
 }
@@ -296,7 +233,7 @@ bool StartSharedReceiver(std::uint32_t udpPort) {
     self.master = false;
     self.view = nullptr;
     self.consumerIndex = 0;
-    self.receivePort.store(udpPort);
+    self.receivePort = udpPort;
     const bool attached = Attach(self, udpPort);
     if (self.mutex.IsOpen()) self.mutex.Release();
     if (!attached) TearDown(self);
@@ -318,10 +255,11 @@ void ConsumeSharedRing(BVLL& receiveSide) {
     if (slots == nullptr || consumers == nullptr) return;  // the master has gone
     ConsumerEntry& entry = consumers->entries[self.consumerIndex];
     std::uint32_t read = LoadShared(entry.readPosition);
+    const std::uint32_t port = self.master ? LoadShared(consumers->latestSenderPort) : self.receivePort;
     while (read != LoadShared(view.header.writePosition)) {
         const RingSlot& slot = slots[read];
         LinkAddress source;
-        source.SetIp(slot.sender, self.receivePort.load(std::memory_order_relaxed));
+        source.SetIp(slot.sender, port);
         receiveSide.ProcessDatagram(slot.data, SlotLength(slot), source);
         read = read + 1 == kRingSlotCount ? 0 : read + 1;
         StoreShared(entry.readPosition, read);
@@ -329,27 +267,68 @@ void ConsumeSharedRing(BVLL& receiveSide) {
     StoreShared(entry.lastAliveTick, platform::TickCount());
 }
 
+namespace {
+
+std::uint64_t NowUs() {
+    return static_cast<std::uint64_t>(
+        std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now().time_since_epoch()).count());
+}
+
+// Receives from the socket while this host thread holds the receiver role,
+// until a datagram of its own lands or the time is up.
+bool ReceiveOwnDatagram(SharedView& view, ConsumerTable& consumers, std::uint32_t me, std::uint32_t& looked,
+                        std::uint64_t deadline) {
+    bool own = false;
+    for (std::uint64_t now = NowUs(); !own && now < deadline; now = NowUs()) {
+        if (!RingHasRoom(view, platform::TickCount())) break;
+        const auto timeoutMs = static_cast<std::uint32_t>((deadline - now + 999) / 1000);
+        if (ReceiveIntoRing(view, consumers, timeoutMs) <= 0) break;
+        own = RingHoldsOwnDatagram(view, me, looked);
+    }
+    return own;
+}
+
+// Sleeps until woken for a datagram of this consumer's, or to take over the
+// receiver role (unless the ring is full, when only draining helps), or until
+// the deadline.
+void SleepAsFollower(const SharedView& view, ConsumerTable& consumers, std::uint32_t me, std::uint32_t& looked,
+                     std::uint64_t deadline, bool ringFull) {
+    std::atomic_ref<std::uint32_t> waiters(consumers.waiters);
+    std::atomic_ref<std::uint32_t> waiting(consumers.waiting[me]);
+    const std::uint32_t word = LoadShared(consumers.wakeWord[me]);
+    waiting.store(1, std::memory_order_seq_cst);
+    waiters.fetch_add(1, std::memory_order_seq_cst);
+    // Pairs with the receiving thread's fences: either these looks find the
+    // datagram or a free role, or that thread sees this consumer waiting.
+    std::atomic_thread_fence(std::memory_order_seq_cst);
+    const std::uint64_t now = NowUs();
+    if (!RingHoldsOwnDatagram(view, me, looked) && (ringFull || LoadShared(consumers.receiver) != 0) && now < deadline)
+        platform::WaitWhileEqual(consumers.wakeWord[me], word, static_cast<std::uint32_t>(deadline - now));
+    waiters.fetch_sub(1, std::memory_order_seq_cst);
+    waiting.store(0, std::memory_order_seq_cst);
+}
+
+}  // namespace
+
 void WaitForSharedRing(std::uint32_t timeoutUs) {
     Instance& self = Self();
     if (self.view == nullptr) return;
-    const SharedView& view = *self.view;
+    SharedView& view = *self.view;
     ConsumerTable* consumers = Consumers(view);
     if (consumers == nullptr) return;
     const std::uint32_t me = self.consumerIndex;
     std::uint32_t looked = LoadShared(consumers->entries[me].readPosition);
-    if (RingHoldsOwnDatagram(view, me, looked)) return;
-    if (SpinForRing(self, view, looked)) return;
-    std::atomic_ref<std::uint32_t> waiters(consumers->waiters);
-    std::atomic_ref<std::uint32_t> waiting(consumers->waiting[me]);
-    const std::uint32_t word = LoadShared(consumers->wakeWord[me]);
-    waiting.store(1, std::memory_order_seq_cst);
-    waiters.fetch_add(1, std::memory_order_seq_cst);
-    // Pairs with the receive thread's fence: either this look finds the
-    // datagram, or the receive thread sees this consumer waiting.
-    std::atomic_thread_fence(std::memory_order_seq_cst);
-    if (!RingHoldsOwnDatagram(view, me, looked)) platform::WaitWhileEqual(consumers->wakeWord[me], word, timeoutUs);
-    waiters.fetch_sub(1, std::memory_order_seq_cst);
-    waiting.store(0, std::memory_order_seq_cst);
+    const std::uint64_t deadline = NowUs() + timeoutUs;
+    while (!RingHoldsOwnDatagram(view, me, looked) && NowUs() < deadline) {
+        StoreShared(consumers->hostReceiveTick, platform::TickCount());
+        const bool ringFull = !RingHasRoom(view, platform::TickCount());
+        if (!ringFull && TakeReceiverRole(*consumers, me + 1)) {
+            ReceiveOwnDatagram(view, *consumers, me, looked, deadline);
+            ReleaseReceiverRole(*consumers, me + 1);
+            return;
+        }
+        SleepAsFollower(view, *consumers, me, looked, deadline, ringFull);
+    }
 }
 
 std::int32_t SharedSocket() {

@@ -23,6 +23,7 @@ inline constexpr std::uint32_t kLiveConsumerMs = 5000;
 // Each consumer owns seven invoke IDs, so 36 consumers fit the 8-bit IDs.
 inline constexpr std::uint32_t kMaxConsumers = 36;
 inline constexpr std::size_t kMappingBytes = 1076;
+inline constexpr std::uint32_t kReceiveThreadHolder = 0xFFFFFFFF;
 
 struct RingSlot {
     std::int32_t length;
@@ -40,14 +41,25 @@ struct ConsumerEntry {
 struct ConsumerTable {
     std::uint32_t count;
     ConsumerEntry entries[kMaxConsumers];
-    // Host threads asleep until a datagram for them lands (the receive thread
+    // Host threads asleep until a datagram for them lands (whoever receives
     // looks at who waits only when there are any).
     std::uint32_t waiters;
     // Per consumer: whether its host thread sleeps, and the word it sleeps on,
-    // which the receive thread moves to wake it. A datagram wakes only the
+    // which the receiving thread moves to wake it. A datagram wakes only the
     // consumer that owns its invoke ID, or every one for anything but an answer.
     std::uint32_t waiting[kMaxConsumers];
     std::uint32_t wakeWord[kMaxConsumers];
+    // Who receives from the socket now: 0 nobody, a consumer index + 1 for a
+    // host thread waiting for its answer, kReceiveThreadHolder for the
+    // receive thread. Only the holder writes slots and the write position.
+    std::uint32_t receiver;
+    // When a host thread last wanted to receive (TickCount): the receive thread
+    // stays off the socket while host threads take their own answers.
+    std::uint32_t hostReceiveTick;
+    // The receive time-out the socket is set to now, in milliseconds.
+    std::uint32_t socketTimeoutMs;
+    // The sender's port of the latest datagram received.
+    std::uint32_t latestSenderPort;
 };
 
 struct SharedHeader {
