@@ -1,8 +1,5 @@
 #include "platform/address_wait.hpp"
 
-#include <atomic>
-#include <chrono>
-
 #ifdef _WIN32
 #include <windows.h>
 #else
@@ -13,28 +10,6 @@
 #endif
 
 namespace platform {
-namespace {
-
-inline void CpuRelax() {
-#if defined(__i386__) || defined(__x86_64__)
-    __builtin_ia32_pause();
-#endif
-}
-
-}  // namespace
-
-bool SpinWhileEqual(const std::uint32_t& word, std::uint32_t seen, std::uint32_t spinUs) {
-    std::atomic_ref<std::uint32_t> watched(const_cast<std::uint32_t&>(word));
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::microseconds(spinUs);
-    for (;;) {
-        // Reading the clock costs more than a look at the word: look often, read it seldom.
-        for (int i = 0; i < 64; ++i) {
-            if (watched.load(std::memory_order_acquire) != seen) return true;
-            CpuRelax();
-        }
-        if (std::chrono::steady_clock::now() >= deadline) return watched.load(std::memory_order_acquire) != seen;
-    }
-}
 
 #ifdef _WIN32
 

@@ -21,7 +21,6 @@ using LinkServices::LinkAddress;
 using testing_support::Hex;
 
 int g_decoded = 0;
-std::vector<std::string>* g_fullLines = nullptr;
 
 void CountDecoded(const LinkAddress&, const network::NpduInfo&, const std::uint8_t*, std::size_t) { ++g_decoded; }
 

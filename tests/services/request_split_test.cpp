@@ -33,7 +33,9 @@ TEST(RequestSplitTest, PartsFitTheLinkAndTogetherAskForTheWhole) {
             EXPECT_LE(length, maxApdu) << "part " << i;
             // Nothing of the next part would have fitted: it needs at least
             // its property reference, and the object's own octets when new.
-            if (i + 1 < parts.size()) EXPECT_GT(length + 2 + 7, maxApdu) << "part " << i << " cut short";
+            if (i + 1 < parts.size()) {
+                EXPECT_GT(length + 2 + 7, maxApdu) << "part " << i << " cut short";
+            }
         }
     }
     EXPECT_EQ(APDUServices::SplitRequest(whole, APDUServices::RequestApduLength(whole)).size(), 1u);

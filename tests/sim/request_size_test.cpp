@@ -43,7 +43,9 @@ TEST(RequestSizeTest, TheDeviceTakesRequestsUpToItsMaxApduAndRejectsLongerOnes) 
         settings.deviceMaxApdu = maxApdu;
         sim::DeviceCore core(db, [&sent](const sim::Peer&, const encoding::ByteVector& apdu) { sent.push_back(apdu); },
                              settings);
-        const sim::Peer client{0x7F000001, 47808};
+        sim::Peer client;
+        client.address = 0x7F000001;
+        client.port = 47808;
 
         const Bytes fits = RequestOfLength(7, maxApdu, code);
         core.OnApdu(client, fits.data(), fits.size(), 0);
