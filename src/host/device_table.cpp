@@ -18,6 +18,7 @@ using Key = std::pair<std::int32_t, std::int32_t>;  // (device instance, network
 struct Binding {
     LinkServices::LinkAddress address;
     network::NpduInfo npdu;
+    std::uint32_t maxApdu = 0;  // announced in the device's I-Am; 0 when unknown
 };
 
 struct DeviceTable {
@@ -113,13 +114,14 @@ void RemoveDevice(std::int32_t device, std::int32_t network) {
 }
 
 bool LookupDevice(std::int32_t device, std::int32_t network, LinkServices::LinkAddress& address,
-                  network::NpduInfo& npdu) {
+                  network::NpduInfo& npdu, std::uint32_t* maxApdu) {
     auto& bindings = Table().bindings;
     auto found = bindings.find({device, network});
     if (found == bindings.end()) found = bindings.find({device, -1});
     if (found == bindings.end()) return false;
     address = found->second.address;
     npdu = found->second.npdu;
+    if (maxApdu != nullptr) *maxApdu = found->second.maxApdu;
     return true;
 }
 
@@ -132,9 +134,10 @@ void DiscoverStation(std::u16string_view station) {
         AddDevice(info.deviceInstance, info.network);
 }
 
-void BindFromIAm(std::int32_t device, const LinkServices::LinkAddress& address, const network::NpduInfo& reply) {
+void BindFromIAm(std::int32_t device, const LinkServices::LinkAddress& address, const network::NpduInfo& reply,
+                std::uint32_t maxApdu) {
     const std::int32_t network = reply.destinationPresent ? reply.destinationNetwork : -1;
-    Table().bindings[{device, network}] = Binding{address, reply};
+    Table().bindings[{device, network}] = Binding{address, reply, maxApdu};
 }
 
 void ClearDeviceTable() {

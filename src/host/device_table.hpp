@@ -16,8 +16,9 @@ void AddDevice(std::int32_t device, std::int32_t network);
 void AddDeviceWithAddress(std::int32_t device, std::int32_t network, const LinkServices::LinkAddress& address);
 void RemoveDevice(std::int32_t device, std::int32_t network);
 // Exact (device, network) first, then the device on the local network (-1).
+// maxApdu, when given, gets what the device's I-Am announced (0 when unknown).
 bool LookupDevice(std::int32_t device, std::int32_t network, LinkServices::LinkAddress& address,
-                  network::NpduInfo& npdu);
+                  network::NpduInfo& npdu, std::uint32_t* maxApdu = nullptr);
 // Asks for one device with a Who-Is; on success the Who-Is tick is taken.
 void SendWhoIsFor(std::int32_t device, std::int32_t network);
 // Asks again for one unbound device of the watch list, at most every 3000 ms:
@@ -26,7 +27,8 @@ void DiscoveryPass();
 // Puts the device of a station on the watch list, or binds it at once when the
 // station carries its link address.
 void DiscoverStation(std::u16string_view station);
-void BindFromIAm(std::int32_t device, const LinkServices::LinkAddress& address, const network::NpduInfo& reply);
+void BindFromIAm(std::int32_t device, const LinkServices::LinkAddress& address, const network::NpduInfo& reply,
+                std::uint32_t maxApdu);
 void ClearDeviceTable();
 
 // Number of bindings, for tests and diagnostics.

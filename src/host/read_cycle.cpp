@@ -83,6 +83,7 @@ struct ReadCycle {
     std::optional<std::int32_t> earlierStatus;           // the last status of the parts answered before
     LinkServices::LinkAddress address;                   // where the parts go
     network::NpduInfo npdu;
+    std::uint32_t deviceMaxApdu = 0;                     // what the device announced; 0 unknown
 };
 
 ReadCycle& Cycle() {
@@ -165,11 +166,14 @@ std::int32_t EndScan() {
     return 1;
 }
 
-// The largest request the link carries.
-std::size_t LinkMaxApdu() {
+// The largest request the link carries, or the device takes when its I-Am said less.
+std::size_t MaxRequestApdu() {
     LinkServices::ILink* link = LinkServices::ActiveLink();
-    return link != nullptr && link->GetLinkType() == LinkServices::kLinkMstp ? APDUServices::kMaxApduMstp
-                                                                             : APDUServices::kMaxApduBacnetIp;
+    const std::size_t linkMax = link != nullptr && link->GetLinkType() == LinkServices::kLinkMstp
+                                    ? APDUServices::kMaxApduMstp
+                                    : APDUServices::kMaxApduBacnetIp;
+    const std::size_t deviceMax = Cycle().deviceMaxApdu;
+    return deviceMax != 0 && deviceMax < linkMax ? deviceMax : linkMax;
 }
 
 // Sends one ReadPropertyMultiple under a new invoke ID, as the open request.
@@ -184,7 +188,7 @@ std::int32_t SendReadPropertyMultiple(const APDUServices::ObjectPropertyMap& pro
 // which part asks for it, so that only that part's answer fills it.
 void SplitWhenTooLarge(const APDUServices::ObjectPropertyMap& properties) {
     auto& cycle = Cycle();
-    const std::size_t maxApdu = LinkMaxApdu();
+    const std::size_t maxApdu = MaxRequestApdu();
     if (APDUServices::RequestApduLength(properties) <= maxApdu) return;
     cycle.parts = APDUServices::SplitRequest(properties, maxApdu);
     for (std::uint32_t part = 0; part < cycle.parts.size(); ++part)
@@ -258,7 +262,7 @@ std::int32_t ReadGroupStart(const char16_t* header, const char16_t* firstAddress
     LinkServices::LinkAddress address;
     network::NpduInfo npdu;
     const std::u16string_view station = platform::HostText(header);
-    result = ResolveStation(station, address, npdu);
+    result = ResolveStation(station, address, npdu, &Cycle().deviceMaxApdu);
     SetStatus(status, result);
     if (result != 0) {
         if (result == kStatusDeviceNotBound) {

@@ -49,14 +49,15 @@ bool ParseStation(std::u16string_view station, StationInfo& info) {
 }
 
 std::int32_t ResolveStation(std::u16string_view station, LinkServices::LinkAddress& address,
-                            network::NpduInfo& npdu) {
+                            network::NpduInfo& npdu, std::uint32_t* deviceMaxApdu) {
     npdu.routedStation = 0;
+    if (deviceMaxApdu != nullptr) *deviceMaxApdu = 0;
     StationInfo info;
     if (!ParseStation(station, info)) return kStatusMalformedStation;
     address = info.linkAddress;
     if (info.network == -1 || info.deviceInstance == -1) return 0;
 
-    if (!LookupDevice(info.deviceInstance, static_cast<std::uint16_t>(info.network), address, npdu))
+    if (!LookupDevice(info.deviceInstance, static_cast<std::uint16_t>(info.network), address, npdu, deviceMaxApdu))
         return kStatusDeviceNotBound;
     npdu.segmentedResponseAccepted = (info.form == 1 || info.form == 2) ? 1 : 0;
     if (!info.remoteMac.empty()) {

@@ -28,9 +28,10 @@ struct StationInfo {
 
 bool ParseStation(std::u16string_view station, StationInfo& info);
 
-// 0, 13 (device not bound yet) or -38 (malformed station).
+// 0, 13 (device not bound yet) or -38 (malformed station). deviceMaxApdu,
+// when given, gets the max-APDU the device announced (0 when unknown).
 std::int32_t ResolveStation(std::u16string_view station, LinkServices::LinkAddress& address,
-                            network::NpduInfo& npdu);
+                            network::NpduInfo& npdu, std::uint32_t* deviceMaxApdu = nullptr);
 
 // Hex MAC text of 2..12 characters into DLEN/DADR.
 bool ParseRemoteMac(std::u16string_view mac, network::NpduInfo& npdu);

@@ -9,6 +9,21 @@
 #include "services/transactions.hpp"
 
 namespace APDUServices {
+namespace {
+
+// The max-APDU-length-accepted behind the I-Am's object identifier, an
+// application-tagged Unsigned of one to four octets; 0 when it is missing or
+// not plausible (below the 50 octets every device takes).
+std::uint32_t AnnouncedMaxApdu(const std::uint8_t* data, std::size_t length) {
+    if (length < 2 || (data[0] >> 4) != 2 || (data[0] & 0x08) != 0) return 0;
+    const std::size_t octets = data[0] & 0x07;
+    if (octets < 1 || octets > 4 || 1 + octets > length) return 0;
+    std::uint32_t value = 0;
+    for (std::size_t i = 1; i <= octets; ++i) value = (value << 8) | data[i];
+    return value >= 50 ? value : 0;
+}
+
+}  // namespace
 
 std::int32_t WhoIs::SendWhoIs(LinkServices::LinkAddress address, network::NpduInfo& npdu, std::uint32_t low,
                               std::uint32_t high) {
@@ -34,7 +49,7 @@ std::int32_t IAm::Process(const LinkServices::LinkAddress& source, const network
     if ((data[0] >> 4) != 12 || (data[0] & 0x07) != 4) return 2;
     const std::int32_t instance = ((data[2] & 0x3F) << 16) | (data[3] << 8) | data[4];
     const network::NpduInfo reply = network::NpduInfo::MakeReply(npdu);
-    if (auto hook = Transactions().hooks.onDeviceBinding) hook(instance, source, reply);
+    if (auto hook = Transactions().hooks.onDeviceBinding) hook(instance, source, reply, AnnouncedMaxApdu(data + 5, length - 5));
     return 0;
 }
 

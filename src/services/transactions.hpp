@@ -24,8 +24,9 @@ struct ResultHooks {
     // Records a status for a request (a later one replaces it).
     void (*setTransactionStatus)(std::uint8_t invokeId, std::int32_t status) = nullptr;
     // A device announced itself: where it is and how to address it.
+    // maxApdu: what the device's I-Am announced, 0 when unknown.
     void (*onDeviceBinding)(std::int32_t instance, const LinkServices::LinkAddress& address,
-                            const network::NpduInfo& reply) = nullptr;
+                            const network::NpduInfo& reply, std::uint32_t maxApdu) = nullptr;
 };
 
 // Who was asked what: an answer counts only when it comes from the station

@@ -87,7 +87,7 @@ TEST_F(StationTest, NetworkAndDeviceNeedABinding) {
 
     // A device that answered from the local network resolves under any network number.
     NpduInfo local;
-    host::BindFromIAm(1234, IpAddress(u"10.1.1.1"), local);
+    host::BindFromIAm(1234, IpAddress(u"10.1.1.1"), local, 0);
     EXPECT_EQ(host::ResolveStation(u"1:1234", address, npdu), 0);
     EXPECT_EQ(address.IpText(), u"10.1.1.1");
     EXPECT_EQ(npdu.segmentedResponseAccepted, 1);
@@ -114,7 +114,7 @@ TEST_F(StationTest, StationWithLinkAddressResolvesThroughItsOwnBinding) {
 TEST_F(StationTest, RemoteMacAddressesARoutedStation) {
     NpduInfo routerSide;
     routerSide.SetSource(5, 1, std::array<std::uint8_t, 1>{0x21}.data());
-    host::BindFromIAm(77, IpAddress(u"10.0.0.254"), NpduInfo::MakeReply(routerSide));
+    host::BindFromIAm(77, IpAddress(u"10.0.0.254"), NpduInfo::MakeReply(routerSide), 0);
 
     LinkAddress address;
     NpduInfo npdu;
@@ -146,7 +146,7 @@ TEST_F(StationTest, RemoteMacLengthRulesAndTheirMessages) {
     EXPECT_EQ(npdu.destinationMac[5], 0xF6);
 
     // Routed station with a bad MAC fails the whole resolution.
-    host::BindFromIAm(77, IpAddress(u"10.0.0.254"), NpduInfo{});
+    host::BindFromIAm(77, IpAddress(u"10.0.0.254"), NpduInfo{}, 0);
     LinkAddress address;
     EXPECT_EQ(host::ResolveStation(u"10.0.0.1:5:77:0AB", address, npdu), host::kStatusMalformedStation);
 }

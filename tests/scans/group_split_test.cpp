@@ -121,6 +121,41 @@ TEST_F(GroupSplitTest, AThousandTagGroupOnBacnetIpScansWholeInRequestsThatFit) {
     EXPECT_LE(device_.LargestRequest(), kBacnetIpMaxApdu);
 }
 
+TEST_F(GroupSplitTest, ADeviceAnnouncingASmallerMaxApduGetsRequestsThatFitIt) {
+    constexpr std::size_t kDeviceMaxApdu = 480;
+    testing_support::SetEnvironment("VORNE_BIND", "127.0.0.1");
+    testing_support::SetEnvironment("VORNE_BROADCAST", "127.0.0.2");  // the Who-Is reaches the device
+    testing_support::SetEnvironment("VORNE_LOG", "/dev/null");
+    sim::SimOptions options;
+    options.bindAddress = "127.0.0.2";
+    options.port = testing_support::FreeUdpPort();
+    options.maxApdu = kDeviceMaxApdu;
+    std::string error;
+    ASSERT_TRUE(device_.Start(options, error)) << error;
+    Open(testing_support::BacnetIpSettings(device_.Port(), 3000));
+
+    // Bound by Who-Is, the station learns the device's max-APDU from its I-Am.
+    Group one = MakeGroup(1, {"PRESENT-VALUE"});
+    std::int32_t status = 13;
+    HostValue value{};
+    for (int i = 0; i < 500 && status == 13; ++i) {
+        if (driver_->readGroupStart(u"0:1234", nullptr, one.texts.data(), 1, &status) == 1) break;
+        platform::SleepMs(10);
+    }
+    ASSERT_NE(status, 13) << "the device never bound";
+    while (driver_->readGroupFinish(&value, 0, 1, &status) != 1) platform::SleepMs(1);
+
+    // About 1,000 octets: fits the link, not the device.
+    Group group = MakeGroup(120, {"PRESENT-VALUE", "UNITS"});
+    const std::uint64_t requestsBefore = device_.RequestCount();
+    const auto values = Scan(u"0:1234", group, status);
+    EXPECT_EQ(status, kUntouched);
+    ExpectEveryLineGood(group, values);
+    EXPECT_GT(device_.RequestCount() - requestsBefore, 1u) << "the group went out as one request";
+    EXPECT_LE(device_.LargestRequest(), kDeviceMaxApdu);
+    testing_support::SetEnvironment("VORNE_BROADCAST", nullptr);
+}
+
 #ifndef _WIN32
 TEST_F(GroupSplitTest, AGroupOnMstpScansWholeInRequestsThatFit) {
     sim::SimOptions options;

@@ -106,6 +106,11 @@ bool Simulator::Start(const SimOptions& options, std::string& error) {
         impl.port = udp->Port();
         transport = std::move(udp);
     }
+    if (options.maxApdu != 0 && options.maxApdu < settings.deviceMaxApdu) {
+        settings.deviceMaxApdu = options.maxApdu;
+        if (Object* device = db.Find(db.DeviceId()))
+            Set(*device, property::kMaxApduLengthAccepted, Value::Unsigned(static_cast<std::uint32_t>(options.maxApdu)));
+    }
 
     impl.options = options;
     impl.db = std::move(db);

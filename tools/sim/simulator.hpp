@@ -37,6 +37,9 @@ struct SimOptions {
     std::uint32_t segmentTimeoutMs = 2000;
     int segmentRetries = 3;
     std::uint8_t proposedWindow = 4;
+    // Nonzero: the largest APDU the device takes and announces in its I-Am, when
+    // smaller than its link's (1476 on BACnet/IP, 480 on MS/TP).
+    std::size_t maxApdu = 0;
     // false: a device without segmentation (segmentation-supported no-segmentation).
     bool segmentation = true;
     // Objects that answer every read with read-access-denied.
