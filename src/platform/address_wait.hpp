@@ -8,8 +8,9 @@
 namespace platform {
 
 // Returns when the word no longer holds `seen`, when woken, or after the
-// time-out; spurious returns are allowed. Where the system has no such wait
-// (Win32 without WaitOnAddress), it only yields the processor.
+// time-out (rounded up to whole milliseconds on Windows); spurious returns are
+// allowed. Where the system has no such wait (Windows before 8), it only
+// yields the processor.
 void WaitWhileEqual(const std::uint32_t& word, std::uint32_t seen, std::uint32_t timeoutUs);
 // Wakes every thread waiting on the word.
 void WakeWaiters(const std::uint32_t& word);

@@ -9,7 +9,6 @@
 namespace platform {
 namespace {
 
-#ifndef _WIN32
 void StoreAfterStart(std::uint32_t& word, std::atomic<bool>& started, std::uint32_t value) {
     while (!started.load()) std::this_thread::yield();
     std::atomic_ref<std::uint32_t>(word).store(value, std::memory_order_release);
@@ -25,7 +24,6 @@ TEST(AddressWaitTest, SleepingWaiterIsWokenByTheStore) {
     writer.join();
     EXPECT_EQ(std::atomic_ref<std::uint32_t>(word).load(), 2u);
 }
-#endif
 
 }  // namespace
 }  // namespace platform
