@@ -41,13 +41,18 @@ bool TakeReceiverRole(ConsumerTable& consumers, std::uint32_t holder) {
 
 void ReleaseReceiverRole(ConsumerTable& consumers, std::uint32_t holder) {
     Shared(consumers.receiver).store(0, std::memory_order_seq_cst);
+    // A host thread that leaves usually takes the role again with its next
+    // request, microseconds later: waking a sleeper for it would cost a thread
+    // switch per scan, so sleepers look again by themselves (kLookAgainUs).
+    // The receive thread leaves only because host threads want the socket.
+    if (holder != kReceiveThreadHolder) return;
     // Pairs with a sleeper's registration: either it sees the role free, or
     // this thread sees it waiting and wakes it to take the role.
     std::atomic_thread_fence(std::memory_order_seq_cst);
     if (LoadShared(consumers.waiters) == 0) return;
     const std::uint32_t count = LoadShared(consumers.count);
     for (std::uint32_t i = 0; i < count && i < kMaxConsumers; ++i) {
-        if (i + 1 == holder || LoadShared(consumers.waiting[i]) == 0) continue;
+        if (LoadShared(consumers.waiting[i]) == 0) continue;
         Wake(consumers, i);
         return;
     }

@@ -15,9 +15,11 @@ namespace LinkServices {
 
 // True when `holder` (a consumer index + 1, or kReceiveThreadHolder) now holds the role.
 bool TakeReceiverRole(ConsumerTable& consumers, std::uint32_t holder);
-// Gives the role up and, when host threads sleep meanwhile, wakes one of them
-// other than `holder`'s own to take it over.
+// Gives the role up. The receive thread also wakes a sleeping host thread to
+// take it over; host threads that sleep while another host thread holds the
+// role look again after kLookAgainUs.
 void ReleaseReceiverRole(ConsumerTable& consumers, std::uint32_t holder);
+inline constexpr std::uint32_t kLookAgainUs = 200;
 
 // The holder only, after the ring's room check: receives one datagram into
 // the ring's next slot, waiting for it at most `timeoutMs`, publishes it and

@@ -290,7 +290,8 @@ bool ReceiveOwnDatagram(SharedView& view, ConsumerTable& consumers, std::uint32_
 
 // Sleeps until woken for a datagram of this consumer's, or to take over the
 // receiver role (unless the ring is full, when only draining helps), or until
-// the deadline.
+// the deadline; while another host thread holds the role, for kLookAgainUs at
+// most, since it may leave without waking anyone.
 void SleepAsFollower(const SharedView& view, ConsumerTable& consumers, std::uint32_t me, std::uint32_t& looked,
                      std::uint64_t deadline, bool ringFull) {
     std::atomic_ref<std::uint32_t> waiters(consumers.waiters);
@@ -302,8 +303,12 @@ void SleepAsFollower(const SharedView& view, ConsumerTable& consumers, std::uint
     // datagram or a free role, or that thread sees this consumer waiting.
     std::atomic_thread_fence(std::memory_order_seq_cst);
     const std::uint64_t now = NowUs();
-    if (!RingHoldsOwnDatagram(view, me, looked) && (ringFull || LoadShared(consumers.receiver) != 0) && now < deadline)
-        platform::WaitWhileEqual(consumers.wakeWord[me], word, static_cast<std::uint32_t>(deadline - now));
+    const std::uint32_t holder = LoadShared(consumers.receiver);
+    if (!RingHoldsOwnDatagram(view, me, looked) && (ringFull || holder != 0) && now < deadline) {
+        std::uint64_t sleepUs = deadline - now;
+        if (!ringFull && holder != kReceiveThreadHolder && sleepUs > kLookAgainUs) sleepUs = kLookAgainUs;
+        platform::WaitWhileEqual(consumers.wakeWord[me], word, static_cast<std::uint32_t>(sleepUs));
+    }
     waiters.fetch_sub(1, std::memory_order_seq_cst);
     waiting.store(0, std::memory_order_seq_cst);
 }
