@@ -22,13 +22,16 @@ const PROBE = Buffer.from('810a000c0120ffff00ff1008', 'hex');
 const PCAP_HEADER = 24;
 
 // Sends probes to probeAddress (which the filter must let through) until the
-// capture file grows: tshark says it captures a moment before it does.
-async function awaitRecording(file, probeAddress) {
+// capture file holds one behind its first `from` bytes: tshark says it
+// captures a moment before it does, and writes what it captured a moment
+// after it arrived. Once a probe sent now is in the file, so is every frame
+// that came before it.
+async function awaitProbe(file, probeAddress, from) {
   const socket = dgram.createSocket('udp4');
   await new Promise((resolve) => socket.bind(0, probeAddress, resolve));
-  const size = () => (fs.existsSync(file) ? fs.statSync(file).size : 0);
+  const probeWritten = () => fs.existsSync(file) && fs.readFileSync(file).subarray(from).includes(PROBE);
   try {
-    for (let waited = 0; size() <= PCAP_HEADER; waited += 100) {
+    for (let waited = 0; !probeWritten(); waited += 100) {
       if (waited > 30000) throw new Error('the capture recorded no probe within 30 s');
       socket.send(PROBE, 47808, probeAddress);
       await new Promise((resolve) => setTimeout(resolve, 100));
@@ -37,6 +40,8 @@ async function awaitRecording(file, probeAddress) {
     socket.close();
   }
 }
+
+const fileSize = (file) => (fs.existsSync(file) ? fs.statSync(file).size : 0);
 
 // Starts tshark on lo; resolves once it records. stop() ends it and waits for the file.
 async function startCapture({ file, filter, probeAddress, iface = 'lo' }) {
@@ -58,13 +63,17 @@ async function startCapture({ file, filter, probeAddress, iface = 'lo' }) {
       reject(new Error(`tshark ended (${code}) before capturing: ${stderr}`));
     });
   });
-  await awaitRecording(file, probeAddress);
+  await awaitProbe(file, probeAddress, PCAP_HEADER);
   return {
-    stop: () => new Promise((resolve) => {
-      tshark.removeAllListeners('exit');
-      tshark.on('exit', () => resolve());
-      tshark.kill('SIGINT');
-    }),
+    // Ends the capture once everything sent before the call is in the file.
+    stop: async () => {
+      await awaitProbe(file, probeAddress, fileSize(file));
+      await new Promise((resolve) => {
+        tshark.removeAllListeners('exit');
+        tshark.on('exit', () => resolve());
+        tshark.kill('SIGINT');
+      });
+    },
   };
 }
 
