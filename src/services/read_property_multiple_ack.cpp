@@ -4,6 +4,7 @@
 
 #include "coders/property_coder.hpp"
 #include "encoding/application_values.hpp"
+#include "encoding/common_numbers.hpp"
 #include "encoding/host_value.hpp"
 #include "encoding/local_values.hpp"
 #include "encoding/number_text.hpp"
@@ -30,6 +31,7 @@ constexpr std::int32_t kPropertyAll = 8;
 constexpr std::size_t kObjectIdentifierOctets = 4;
 constexpr std::uint8_t kTagPropertyValue = 4;
 constexpr std::uint8_t kTagPropertyAccessError = 5;
+constexpr std::uint8_t kContextClassBit = 0x08;
 
 // The bytes of one acknowledgement and a position in them; no read reaches
 // the end.
@@ -185,6 +187,7 @@ private:
             ReportPropertyError(objectType, instance, property, static_cast<std::int32_t>(kErrorCodeUnknownObject));
             return Outcome::kUnknownObject;
         }
+        if (!accessError && !objectNotFound_ && CommonNumber(objectType, instance, property)) return Outcome::kNext;
         if (accessError && errorClass != static_cast<std::int32_t>(kErrorClassProperty)) {
             if (!cursor_.Integer(errorCode)) return Outcome::kMalformed;
             haveCode = true;
@@ -206,6 +209,32 @@ private:
         return Outcome::kNext;
     }
 
+    // The shape nearly every result has: a number of a property without a
+    // coder, then the closing tag. Delivered from a record that stays zero
+    // but for the kind and number each value overwrites, so the host sees the
+    // bytes of a fresh record. False, with nothing consumed, for any other
+    // shape, which the general decoding then takes.
+    bool CommonNumber(std::int32_t objectType, std::int32_t instance, std::int32_t property) {
+        const std::uint8_t* here = cursor_.Here();
+        const std::size_t remaining = cursor_.Remaining();
+        const std::size_t used = encoding::DecodeCommonNumber(here, remaining, number_);
+        if (used == 0 || used >= remaining || here[used] != closingPropertyValue_) return false;
+        if (!WithoutCoder(objectType, property)) return false;
+        cursor_.Skip(used + 1);
+        if (auto hook = Transactions().hooks.onPropertyValue) hook(invokeId_, objectType, instance, property, number_);
+        return true;
+    }
+
+    // Results mostly repeat one property of one object type, so the last
+    // answer is kept.
+    bool WithoutCoder(std::int32_t objectType, std::int32_t property) {
+        if (property == plainProperty_ && objectType == plainObjectType_) return true;
+        if (coders::GetPropertyCoder(property, objectType) != nullptr) return false;
+        plainProperty_ = property;
+        plainObjectType_ = objectType;
+        return true;
+    }
+
     // A malformed value fails the walk; a number beyond the exact range is
     // stepped over, logged and recorded, and its line gets no value.
     bool DecodeValue(std::int32_t objectType, std::int32_t property, HostValue& value, bool& deliver) {
@@ -221,9 +250,14 @@ private:
         return cursor_.Skip(consumed);
     }
 
+    static constexpr std::uint8_t closingPropertyValue_ = (kTagPropertyValue << 4) | kContextClassBit | encoding::kLvtClosing;
+
     std::uint8_t invokeId_;
     Cursor cursor_;
     bool objectNotFound_ = false;
+    HostValue number_{};
+    std::int32_t plainProperty_ = -1;
+    std::int32_t plainObjectType_ = -1;
 };
 
 }  // namespace
