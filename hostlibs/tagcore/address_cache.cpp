@@ -3,11 +3,41 @@
 #include "tagcore.h"
 
 namespace tagcore {
+namespace {
 
-int AddressCache::Parse(const char16_t* place, std::u16string_view text, ParsedAddress& parsed) {
+// The host's text at `place` equals `stored` (which holds no NUL): compared
+// up to the first difference, so a shorter host text is never read past its
+// terminator.
+bool SameText(const char16_t* place, const std::u16string& stored) {
+    const std::size_t n = stored.size();
+    for (std::size_t i = 0; i < n; ++i)
+        if (place[i] != stored[i]) return false;
+    return place[n] == u'\0';
+}
+
+}  // namespace
+
+bool AddressCache::Recall(std::size_t index, const char16_t* place, ParsedAddress& parsed) {
+    if (place == nullptr) return false;
+    const Entry* entry = nullptr;
+    if (index < byIndex_.size() && byIndex_[index].place == place) {
+        entry = byIndex_[index].entry;
+    } else {
+        const auto found = entries_.find(place);
+        if (found == entries_.end()) return false;
+        entry = &found->second;
+        Remember(index, place, *entry);
+    }
+    if (!SameText(place, entry->text)) return false;
+    parsed = entry->parsed;
+    return true;
+}
+
+int AddressCache::Parse(std::size_t index, const char16_t* place, std::u16string_view text, ParsedAddress& parsed) {
     const auto found = entries_.find(place);
     if (found != entries_.end() && found->second.text == text) {
         parsed = found->second.parsed;
+        Remember(index, place, found->second);
         return TAGCORE_OK;
     }
     const int status = ParseAddress(text, parsed);
@@ -15,11 +45,21 @@ int AddressCache::Parse(const char16_t* place, std::u16string_view text, ParsedA
     if (found != entries_.end()) {
         found->second.text.assign(text);
         found->second.parsed = parsed;
+        Remember(index, place, found->second);
         return status;
     }
-    if (entries_.size() >= kMaxEntries) entries_.clear();
-    entries_.emplace(place, Entry{std::u16string(text), parsed});
+    if (entries_.size() >= kMaxEntries) {
+        entries_.clear();
+        byIndex_.clear();
+    }
+    const auto added = entries_.emplace(place, Entry{std::u16string(text), parsed}).first;
+    Remember(index, place, added->second);
     return status;
+}
+
+void AddressCache::Remember(std::size_t index, const char16_t* place, const Entry& entry) {
+    if (index >= byIndex_.size()) byIndex_.resize(index + 1);
+    byIndex_[index] = Placed{place, &entry};
 }
 
 }  // namespace tagcore
