@@ -1,5 +1,6 @@
 // The ReadPropertyMultiple acknowledgement: decoding a device's answer
 // result by result, and building the driver's own answers to peers.
+#include <iterator>
 #include <string>
 
 #include "coders/property_coder.hpp"
@@ -94,7 +95,7 @@ enum class Outcome { kNext, kMalformed, kUnknownObject };
 class AckWalk {
 public:
     AckWalk(std::uint8_t invokeId, const std::uint8_t* data, std::size_t length)
-        : invokeId_(invokeId), cursor_(data, length) {}
+        : invokeId_(invokeId), cursor_(data, length), onValue_(Transactions().hooks.onPropertyValue) {}
 
     std::int32_t Run() {
         TagFields tag{};
@@ -221,17 +222,17 @@ private:
         if (used == 0 || used >= remaining || here[used] != closingPropertyValue_) return false;
         if (!WithoutCoder(objectType, property)) return false;
         cursor_.Skip(used + 1);
-        if (auto hook = Transactions().hooks.onPropertyValue) hook(invokeId_, objectType, instance, property, number_);
+        if (onValue_ != nullptr) onValue_(invokeId_, objectType, instance, property, number_);
         return true;
     }
 
-    // Results mostly repeat one property of one object type, so the last
-    // answer is kept.
+    // Results repeat a few properties of one object type, so the properties
+    // found without a coder are kept, by their lowest bits.
     bool WithoutCoder(std::int32_t objectType, std::int32_t property) {
-        if (property == plainProperty_ && objectType == plainObjectType_) return true;
+        Plain& plain = plain_[static_cast<std::uint32_t>(property) % std::size(plain_)];
+        if (property == plain.property && objectType == plain.objectType) return true;
         if (coders::GetPropertyCoder(property, objectType) != nullptr) return false;
-        plainProperty_ = property;
-        plainObjectType_ = objectType;
+        plain = Plain{property, objectType};
         return true;
     }
 
@@ -254,10 +255,15 @@ private:
 
     std::uint8_t invokeId_;
     Cursor cursor_;
+    // Looked up once: no hook changes the hooks during a walk.
+    decltype(ResultHooks::onPropertyValue) onValue_;
     bool objectNotFound_ = false;
     HostValue number_{};
-    std::int32_t plainProperty_ = -1;
-    std::int32_t plainObjectType_ = -1;
+    struct Plain {
+        std::int32_t property = -1;
+        std::int32_t objectType = -1;
+    };
+    Plain plain_[8];
 };
 
 }  // namespace
