@@ -85,10 +85,11 @@ struct ReadCycle {
     network::NpduInfo npdu;
 };
 
-ReadCycle& Cycle() {
-    static ReadCycle cycle;
-    return cycle;
-}
+// Made when the library loads (its members need nothing else), so that the
+// hooks called for every value of an answer reach it without a guard.
+ReadCycle g_cycle;
+
+inline ReadCycle& Cycle() { return g_cycle; }
 
 void SetStatus(std::int32_t* status, std::int32_t value) {
     if (status != nullptr) *status = value;
