@@ -33,6 +33,7 @@ constexpr std::size_t kObjectIdentifierOctets = 4;
 constexpr std::uint8_t kTagPropertyValue = 4;
 constexpr std::uint8_t kTagPropertyAccessError = 5;
 constexpr std::uint8_t kContextClassBit = 0x08;
+constexpr std::uint8_t kClosingPropertyValue = (kTagPropertyValue << 4) | kContextClassBit | encoding::kLvtClosing;
 
 // The bytes of one acknowledgement and a position in them; no read reaches
 // the end.
@@ -219,7 +220,7 @@ private:
         const std::uint8_t* here = cursor_.Here();
         const std::size_t remaining = cursor_.Remaining();
         const std::size_t used = encoding::DecodeCommonNumber(here, remaining, number_);
-        if (used == 0 || used >= remaining || here[used] != closingPropertyValue_) return false;
+        if (used == 0 || used >= remaining || here[used] != kClosingPropertyValue) return false;
         if (!WithoutCoder(objectType, property)) return false;
         cursor_.Skip(used + 1);
         if (onValue_ != nullptr) onValue_(invokeId_, objectType, instance, property, number_);
@@ -250,8 +251,6 @@ private:
         }
         return cursor_.Skip(consumed);
     }
-
-    static constexpr std::uint8_t closingPropertyValue_ = (kTagPropertyValue << 4) | kContextClassBit | encoding::kLvtClosing;
 
     std::uint8_t invokeId_;
     Cursor cursor_;

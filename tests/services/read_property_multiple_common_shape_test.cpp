@@ -235,9 +235,11 @@ TEST_F(CommonShapeTest, OddShapesAroundANumberAreDecidedAsBefore) {
     trace_.Clear();
     EXPECT_EQ(Walk("0c 00 80 00 01 1e 29 55 5e 91 02 91 1f 5f 29 55 4e 44 42 91 00 00 4f 1f"), 2);
     EXPECT_EQ(g_events, (std::vector<std::string>{"status 9", "status 2"}));
-    EXPECT_EQ(trace_.Lines(), (std::vector<std::string>{"BACNET_ERROR_OBJECT_NOT_FOUND:  BACNET_OBJECT_TYPE_ANALOG_VALUE "
-                                                        " Instance:1 Property:  BACNET_PROPERTY_IDENTIFIER_PRESENT_VALUE  ",
-                                                        "Error: 2"}));
+    const std::vector<std::string> lines = {
+        "BACNET_ERROR_OBJECT_NOT_FOUND:  BACNET_OBJECT_TYPE_ANALOG_VALUE  Instance:1 Property:  "
+        "BACNET_PROPERTY_IDENTIFIER_PRESENT_VALUE  ",
+        "Error: 2"};
+    EXPECT_EQ(trace_.Lines(), lines);
 }
 
 }  // namespace
