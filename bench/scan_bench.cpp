@@ -50,6 +50,7 @@ struct Options {
     bool peer = true;
     bool smoke = false;
     std::uint32_t pollSleepUs = 0;
+    int onlyGroup = 0;  // 1 or 100: only that group (to profile one); 0: both
     std::string peerDir = VORNE_BENCH_PEER_DIR;
 };
 
@@ -372,6 +373,8 @@ bool ParseOptions(int argc, char** argv, Options& options) {
             options.rounds = static_cast<int>(number);
         } else if (arg == "--poll-sleep-us" && next(number)) {
             options.pollSleepUs = static_cast<std::uint32_t>(number);
+        } else if (arg == "--group" && next(number) && (number == 1 || number == 100)) {
+            options.onlyGroup = static_cast<int>(number);
         } else if (arg == "--no-peer") {
             options.peer = false;
         } else if (arg == "--smoke") {
@@ -383,8 +386,8 @@ bool ParseOptions(int argc, char** argv, Options& options) {
             options.peerDir = argv[++i];
         } else {
             std::fprintf(stderr,
-                         "usage: vorne_scan_bench [--seconds S] [--rounds N] [--poll-sleep-us N] [--no-peer] "
-                         "[--peer-dir DIR] [--smoke]\n");
+                         "usage: vorne_scan_bench [--seconds S] [--rounds N] [--poll-sleep-us N] [--group 1|100] "
+                         "[--no-peer] [--peer-dir DIR] [--smoke]\n");
             return false;
         }
     }
@@ -424,13 +427,19 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    Group groups[2];
-    groups[0].name = "1-tag";
-    groups[0].addresses = Addresses(1);
-    groups[0].request = ReadPropertyFrame(0);
-    groups[1].name = "100-tag";
-    groups[1].addresses = Addresses(100);
-    groups[1].request = ReadPropertyMultipleFrame(0);
+    std::vector<Group> groups;
+    if (options.onlyGroup != 100) {
+        Group& group = groups.emplace_back();
+        group.name = "1-tag";
+        group.addresses = Addresses(1);
+        group.request = ReadPropertyFrame(0);
+    }
+    if (options.onlyGroup != 1) {
+        Group& group = groups.emplace_back();
+        group.name = "100-tag";
+        group.addresses = Addresses(100);
+        group.request = ReadPropertyMultipleFrame(0);
+    }
 
     std::printf("scan bench: device %s:%u (tools/sim), driver on %s; host polls finish %s\n", kDeviceIp, devicePort,
                 kHostIp,

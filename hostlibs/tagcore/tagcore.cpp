@@ -39,11 +39,20 @@ int CheckHeader(const char16_t* header) {
     return TAGCORE_OK;
 }
 
-// With a cache, an address already parsed at the same place is not parsed again.
-int CheckAddress(const char16_t* address, tagcore::ParsedAddress& parsed, tagcore::AddressCache* cache = nullptr) {
+int CheckAddress(const char16_t* address, tagcore::ParsedAddress& parsed) {
     const auto text = BoundedText(address, kMaxAddressCharacters);
     if (text.size() > kMaxAddressCharacters) return TAGCORE_BAD_ADDRESS_FORM;
-    return cache != nullptr ? cache->Parse(address, text, parsed) : tagcore::ParseAddress(text, parsed);
+    return tagcore::ParseAddress(text, parsed);
+}
+
+// Address `index` of a list: an address still at the place where it was
+// parsed before is not parsed again.
+int CheckListedAddress(const char16_t* address, std::size_t index, tagcore::ParsedAddress& parsed,
+                       tagcore::AddressCache& cache) {
+    if (cache.Recall(index, address, parsed)) return TAGCORE_OK;
+    const auto text = BoundedText(address, kMaxAddressCharacters);
+    if (text.size() > kMaxAddressCharacters) return TAGCORE_BAD_ADDRESS_FORM;
+    return cache.Parse(index, address, text, parsed);
 }
 
 // The first address argument: empty or null for none, else a decimal instance
@@ -180,7 +189,8 @@ TAGCORE_API int32_t HOSTLIB_CALL ParseAddresses(const char16_t* header, const ch
     int objectTypePosition = -1;
     for (std::int32_t i = 0; i < itemCount; ++i) {
         tagcore::ParsedAddress parsed;
-        if (int status = CheckAddress(addresses[i], parsed, &driver->parsedAddresses); status != TAGCORE_OK)
+        if (int status = CheckListedAddress(addresses[i], static_cast<std::size_t>(i), parsed, driver->parsedAddresses);
+            status != TAGCORE_OK)
             return status;
         if (objectTypePosition >= 0 && parsed.objectTypePosition != objectTypePosition)
             return TAGCORE_MIXED_OBJECT_TYPES;

@@ -35,13 +35,6 @@ std::uint32_t DecodeLength(const std::uint8_t* data, std::size_t available, std:
     return DecodeUnsigned(data + 1, 4);
 }
 
-int UnsignedOctetCount(std::uint32_t value) {
-    if (value < 0x100u) return 1;
-    if (value < 0x10000u) return 2;
-    if (value < 0x1000000u) return 3;
-    return 4;
-}
-
 void WriteExtendedLength(ByteVector& out, std::uint32_t n) {
     if (n < 5) return;
     if (n <= 253) {

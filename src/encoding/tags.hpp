@@ -66,7 +66,12 @@ std::uint32_t DecodeLength(const std::uint8_t* data, std::size_t available, std:
                            std::size_t& consumed);
 
 // 1..4: the fewest octets that hold value.
-int UnsignedOctetCount(std::uint32_t value);
+inline int UnsignedOctetCount(std::uint32_t value) {
+    if (value < 0x100u) return 1;
+    if (value < 0x10000u) return 2;
+    if (value < 0x1000000u) return 3;
+    return 4;
+}
 
 // The octets that follow a tag byte with LVT 5; nothing for n below 5.
 void WriteExtendedLength(ByteVector& out, std::uint32_t n);

@@ -86,10 +86,11 @@ struct ReadCycle {
     std::uint32_t deviceMaxApdu = 0;                     // what the device announced; 0 unknown
 };
 
-ReadCycle& Cycle() {
-    static ReadCycle cycle;
-    return cycle;
-}
+// Made when the library loads (its members need nothing else), so that the
+// hooks called for every value of an answer reach it without a guard.
+ReadCycle g_cycle;
+
+inline ReadCycle& Cycle() { return g_cycle; }
 
 void SetStatus(std::int32_t* status, std::int32_t value) {
     if (status != nullptr) *status = value;
@@ -272,8 +273,9 @@ std::int32_t ReadGroupStart(const char16_t* header, const char16_t* firstAddress
         return 0;
     }
 
-    auto& requests = Cycle().requests;
-    const std::uint32_t scan = ++Cycle().scan;
+    auto& cycle = Cycle();
+    auto& requests = cycle.requests;
+    const std::uint32_t scan = ++cycle.scan;
     // Nothing that came before this scan counts for it.
     ClearScan();
     ForgetParts();
@@ -379,12 +381,13 @@ std::int32_t ReadGroupFinish(HostValue* values, std::int32_t itemCount, std::int
 
 void OnPropertyValue(std::uint8_t, std::int32_t objectType, std::int32_t instance, std::int32_t property,
                      const HostValue& value) {
-    const RequestLines::Line* found = Cycle().requests.Find(objectType, instance, property);
-    if (found == nullptr || found->scan != Cycle().scan || found->part != Cycle().part) {
+    auto& cycle = Cycle();
+    const RequestLines::Line* found = cycle.requests.Find(objectType, instance, property);
+    if (found == nullptr || found->scan != cycle.scan || found->part != cycle.part) {
         platform::TraceWarning(u"Packet does not belong to us. Packet Discarted!");
         return;
     }
-    Cycle().results.Store(found->line, value);
+    cycle.results.Store(found->line, value);
     APDUServices::NoteAnswerAccepted();
 }
 

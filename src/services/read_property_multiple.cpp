@@ -18,6 +18,12 @@ constexpr std::size_t kObjectIdentifierOctets = 4;
 constexpr std::size_t kRequestHeaderOctets = 4;
 // The object identifier with its tag, and the opening and closing tags of its list.
 constexpr std::size_t kObjectOctets = 1 + kObjectIdentifierOctets + 2;
+// Context tag 0 of four octets, tag 1 opening and closing, and context tag 0
+// without its length field, as a request's references carry them.
+constexpr std::uint8_t kObjectIdentifierTag = 0x0C;
+constexpr std::uint8_t kListOpeningTag = 0x1E;
+constexpr std::uint8_t kListClosingTag = 0x1F;
+constexpr std::uint8_t kPropertyIdentifierTag = 0x08;
 
 std::size_t ReferenceOctets(std::uint32_t property) {
     return 1 + static_cast<std::size_t>(encoding::UnsignedOctetCount(property));
@@ -103,16 +109,27 @@ std::vector<ObjectPropertyMap> SplitRequest(const ObjectPropertyMap& properties,
 std::int32_t ReadPropertyMultiple::SendReadPropertyMultipleRequest(const LinkServices::LinkAddress& destination,
                                                                    network::NpduInfo& npdu,
                                                                    const ObjectPropertyMap& properties) {
+    // Every scan of a group sends this, so the references are written in
+    // place, into octets counted beforehand, rather than appended one by one.
+    const std::size_t length = RequestApduLength(properties);
     encoding::ByteVector apdu;
+    apdu.reserve(length);
     EncodeConfirmedRequestHeader(apdu, InvokeId(), kServiceReadPropertyMultiple, npdu);
+    const std::size_t header = apdu.size();
+    apdu.resize(header + length - kRequestHeaderOctets);
+    std::uint8_t* out = apdu.data() + header;
     for (const auto& [object, identifiers] : properties) {
-        encoding::EncodeObjectIdentifierWithTag(apdu, static_cast<std::uint32_t>(object.first),
-                                                static_cast<std::uint32_t>(object.second),
-                                                encoding::MakeContextTag(0, 4));
-        apdu.push_back(encoding::MakeContextTag(1, encoding::kLvtOpening));
-        for (std::uint32_t id : identifiers)
-            encoding::EncodeUnsignedWithTag(apdu, id, encoding::MakeContextTag(0, encoding::UnsignedOctetCount(id)));
-        apdu.push_back(encoding::MakeContextTag(1, encoding::kLvtClosing));
+        const std::uint32_t word = (static_cast<std::uint32_t>(object.first) & 0x3FFu) << 22 |
+                                   (static_cast<std::uint32_t>(object.second) & 0x3FFFFFu);
+        *out++ = kObjectIdentifierTag;
+        for (int shift = 24; shift >= 0; shift -= 8) *out++ = static_cast<std::uint8_t>(word >> shift);
+        *out++ = kListOpeningTag;
+        for (std::uint32_t id : identifiers) {
+            const int octets = encoding::UnsignedOctetCount(id);
+            *out++ = static_cast<std::uint8_t>(kPropertyIdentifierTag | octets);
+            for (int shift = 8 * (octets - 1); shift >= 0; shift -= 8) *out++ = static_cast<std::uint8_t>(id >> shift);
+        }
+        *out++ = kListClosingTag;
     }
     return network::EncodeNpdu(destination, npdu, apdu.data(), apdu.size());
 }

@@ -1,9 +1,11 @@
 // The ReadPropertyMultiple acknowledgement: decoding a device's answer
 // result by result, and building the driver's own answers to peers.
+#include <iterator>
 #include <string>
 
 #include "coders/property_coder.hpp"
 #include "encoding/application_values.hpp"
+#include "encoding/common_numbers.hpp"
 #include "encoding/host_value.hpp"
 #include "encoding/local_values.hpp"
 #include "encoding/number_text.hpp"
@@ -30,6 +32,8 @@ constexpr std::int32_t kPropertyAll = 8;
 constexpr std::size_t kObjectIdentifierOctets = 4;
 constexpr std::uint8_t kTagPropertyValue = 4;
 constexpr std::uint8_t kTagPropertyAccessError = 5;
+constexpr std::uint8_t kContextClassBit = 0x08;
+constexpr std::uint8_t kClosingPropertyValue = (kTagPropertyValue << 4) | kContextClassBit | encoding::kLvtClosing;
 
 // The bytes of one acknowledgement and a position in them; no read reaches
 // the end.
@@ -92,7 +96,7 @@ enum class Outcome { kNext, kMalformed, kUnknownObject };
 class AckWalk {
 public:
     AckWalk(std::uint8_t invokeId, const std::uint8_t* data, std::size_t length)
-        : invokeId_(invokeId), cursor_(data, length) {}
+        : invokeId_(invokeId), cursor_(data, length), onValue_(Transactions().hooks.onPropertyValue) {}
 
     std::int32_t Run() {
         TagFields tag{};
@@ -185,6 +189,7 @@ private:
             ReportPropertyError(objectType, instance, property, static_cast<std::int32_t>(kErrorCodeUnknownObject));
             return Outcome::kUnknownObject;
         }
+        if (!accessError && !objectNotFound_ && CommonNumber(objectType, instance, property)) return Outcome::kNext;
         if (accessError && errorClass != static_cast<std::int32_t>(kErrorClassProperty)) {
             if (!cursor_.Integer(errorCode)) return Outcome::kMalformed;
             haveCode = true;
@@ -206,6 +211,32 @@ private:
         return Outcome::kNext;
     }
 
+    // The shape nearly every result has: a number of a property without a
+    // coder, then the closing tag. Delivered from a record that stays zero
+    // but for the kind and number each value overwrites, so the host sees the
+    // bytes of a fresh record. False, with nothing consumed, for any other
+    // shape, which the general decoding then takes.
+    bool CommonNumber(std::int32_t objectType, std::int32_t instance, std::int32_t property) {
+        const std::uint8_t* here = cursor_.Here();
+        const std::size_t remaining = cursor_.Remaining();
+        const std::size_t used = encoding::DecodeCommonNumber(here, remaining, number_);
+        if (used == 0 || used >= remaining || here[used] != kClosingPropertyValue) return false;
+        if (!WithoutCoder(objectType, property)) return false;
+        cursor_.Skip(used + 1);
+        if (onValue_ != nullptr) onValue_(invokeId_, objectType, instance, property, number_);
+        return true;
+    }
+
+    // Results repeat a few properties of one object type, so the properties
+    // found without a coder are kept, by their lowest bits.
+    bool WithoutCoder(std::int32_t objectType, std::int32_t property) {
+        Plain& plain = plain_[static_cast<std::uint32_t>(property) % std::size(plain_)];
+        if (property == plain.property && objectType == plain.objectType) return true;
+        if (coders::GetPropertyCoder(property, objectType) != nullptr) return false;
+        plain = Plain{property, objectType};
+        return true;
+    }
+
     // A malformed value fails the walk; a number beyond the exact range is
     // stepped over, logged and recorded, and its line gets no value.
     bool DecodeValue(std::int32_t objectType, std::int32_t property, HostValue& value, bool& deliver) {
@@ -223,7 +254,15 @@ private:
 
     std::uint8_t invokeId_;
     Cursor cursor_;
+    // Looked up once: no hook changes the hooks during a walk.
+    decltype(ResultHooks::onPropertyValue) onValue_;
     bool objectNotFound_ = false;
+    HostValue number_{};
+    struct Plain {
+        std::int32_t property = -1;
+        std::int32_t objectType = -1;
+    };
+    Plain plain_[8];
 };
 
 }  // namespace

@@ -273,6 +273,11 @@ std::optional<std::int32_t> PropertyAtPosition(std::int32_t position) {
     return AtPosition(Properties(), kPropertyOrder, position);
 }
 
+std::span<const std::int32_t> LoadedPropertyNumbers() {
+    if (Properties().size() != std::size(kPropertyOrder)) return {};
+    return kPropertyOrder;
+}
+
 const OrderMap& ObjectTypeOrder() { return ObjectTypes(); }
 
 const OrderMap& PropertyOrder() { return Properties(); }

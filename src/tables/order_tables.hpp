@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <map>
 #include <optional>
+#include <span>
 
 namespace tables {
 
@@ -16,6 +17,11 @@ void BuildOrderTables();
 // Nothing for a position the tables do not hold.
 std::optional<std::int32_t> ObjectTypeAtPosition(std::int32_t position);
 std::optional<std::int32_t> PropertyAtPosition(std::int32_t position);
+
+// What PropertyAtPosition gives for each position, as one array, while the
+// table holds exactly its built-in list (as after every open); empty
+// otherwise. For callers that map many positions at once.
+std::span<const std::int32_t> LoadedPropertyNumbers();
 
 const OrderMap& ObjectTypeOrder();
 const OrderMap& PropertyOrder();
