@@ -63,8 +63,14 @@ LocalDateTime LocalNow() {
 #else
     const auto now = std::chrono::system_clock::now();
     const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
-    std::tm local{};
-    localtime_r(&seconds, &local);
+    // Every scan stamps its values: the system's conversion (which looks the
+    // time zone up again each time) runs once per second, per thread.
+    thread_local std::time_t convertedSecond = -1;
+    thread_local std::tm local{};
+    if (seconds != convertedSecond) {
+        localtime_r(&seconds, &local);
+        convertedSecond = seconds;
+    }
     const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
     t = {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_wday == 0 ? 7 : local.tm_wday,
          local.tm_hour,        local.tm_min,     local.tm_sec,  static_cast<int>(ms)};
