@@ -185,12 +185,10 @@ std::int32_t SendReadPropertyMultiple(const APDUServices::ObjectPropertyMap& pro
     return request.SendReadPropertyMultipleRequest(cycle.address, cycle.npdu, properties);
 }
 
-// Cuts the group's request when it would not fit the link; every line notes
-// which part asks for it, so that only that part's answer fills it.
-void SplitWhenTooLarge(const APDUServices::ObjectPropertyMap& properties) {
+// Cuts the group's request into parts that fit; every line (filed already)
+// notes which part asks for it, so that only that part's answer fills it.
+void SplitRequest(const APDUServices::ObjectPropertyMap& properties, std::size_t maxApdu) {
     auto& cycle = Cycle();
-    const std::size_t maxApdu = MaxRequestApdu();
-    if (APDUServices::RequestApduLength(properties) <= maxApdu) return;
     cycle.parts = APDUServices::SplitRequest(properties, maxApdu);
     for (std::uint32_t part = 0; part < cycle.parts.size(); ++part)
         for (const auto& [object, identifiers] : cycle.parts[part])
@@ -298,13 +296,28 @@ std::int32_t ReadGroupStart(const char16_t* header, const char16_t* firstAddress
             const std::pair<std::int32_t, std::int32_t> key{item.objectType, item.instance};
             if (object == properties.end() || object->first != key) object = properties.try_emplace(key).first;
             object->second.push_back(static_cast<std::uint32_t>(item.property));
-            requests.Set(item.objectType, item.instance, item.property, {i, scan});
         }
         std::erase_if(properties, [](const auto& entry) { return entry.second.empty(); });
-        Cycle().address = address;
-        Cycle().npdu = npdu;
-        SplitWhenTooLarge(properties);
-        result = SendReadPropertyMultiple(Cycle().parts.empty() ? properties : Cycle().parts.front());
+        const auto fileLines = [&] {
+            for (std::int32_t i = 0; i < itemCount; ++i) {
+                const ResolvedItem item = ResolveParsedItem(i);
+                requests.Set(item.objectType, item.instance, item.property, {i, scan});
+            }
+        };
+        cycle.address = address;
+        cycle.npdu = npdu;
+        const std::size_t maxApdu = MaxRequestApdu();
+        if (APDUServices::RequestApduLength(properties) <= maxApdu) {
+            result = SendReadPropertyMultiple(properties);
+            // After the send, while the device works: an answer is read only
+            // by a later entry, on this thread (or, on MS/TP, under the
+            // entries' lock).
+            if (result == 0) fileLines();
+        } else {
+            fileLines();
+            SplitRequest(properties, maxApdu);
+            result = SendReadPropertyMultiple(cycle.parts.front());
+        }
         SetStatus(status, result);
         if (result != 0) return AbandonRequest();
     }
