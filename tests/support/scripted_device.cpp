@@ -33,8 +33,8 @@ void ScriptedDeviceTest::SetUp() {
     SetEnvironment("VORNE_LOG", logPath_.c_str());
     SetEnvironment("VORNE_BIND", "127.0.0.1");
     SetEnvironment("VORNE_BROADCAST", "127.0.0.2");
-    port_ = FreeUdpPort();
-    device_ = std::make_unique<UdpPeer>("127.0.0.2", port_);
+    port_ = ports_.Driver();
+    device_ = std::make_unique<UdpPeer>("127.0.0.2", ports_.Device("127.0.0.2"));
     ASSERT_TRUE(driver_.Loaded()) << driver_.Error();
     const auto settings = BacnetIpSettings(port_, 300);
     char16_t version[8];
