@@ -65,10 +65,7 @@ ctest --preset win32 -R '^abi\.'
 # their own. Left out under Wine: simulators sharing one port at two
 # loopback addresses (Wine cannot bind that), and the serial line tests
 # (pseudo-terminals are Linux only).
-# The scripted-station suites still bind their stations at several loopback
-# addresses on the driver's port, which Wine cannot do; they run on Linux.
-scripted_stations='AnswerMatchingTest.*:ConformingDeviceTest.*:DiscoveryTurnsTest.*:GroupPartsTest.*:LocalDeviceAnswersTest.*:ReadAnswerValuesTest.*:RoutedStationTest.*:ScanCompletionTest.*:SegmentRecoveryTest.*'
-wine_filter="-WhoIsTest.SeveralSimulatorsShareAPortOnDifferentAddresses:$scripted_stations"
+wine_filter="-WhoIsTest.SeveralSimulatorsShareAPortOnDifferentAddresses"
 rm -rf "$logs" && mkdir -p "$logs"
 declare -A job_pid=() job_start=()
 failed=()

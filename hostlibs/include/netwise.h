@@ -23,8 +23,9 @@ NETWISE_API int32_t HOSTLIB_CALL TraceLine(const hostlib_char* text);
  * Environment: VORNE_BIND is the IPv4 address UdpBind binds to (default all
  * interfaces); VORNE_BROADCAST is where "BROADCAST:*" sends (default
  * 255.255.255.255); VORNE_PEER_PORTS ("ADDRESS=PORT,...") sends datagrams
- * for those addresses to their port instead of destinationPort (test devices
- * on loopback ports of their own). */
+ * for those addresses to their port instead of destinationPort, and names a
+ * datagram from such a port on loopback as coming from its address (test
+ * devices on loopback ports of their own). */
 NETWISE_API int32_t HOSTLIB_CALL UdpOpen(int32_t* error);
 /* Makes a receive wait at most the given number of milliseconds. */
 NETWISE_API int32_t HOSTLIB_CALL UdpConfigure(int32_t socket, int32_t receiveTimeoutMs);

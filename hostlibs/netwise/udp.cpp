@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,7 +28,13 @@ std::uint32_t AddressFromEnvironment(const char* variable, std::uint32_t fallbac
 // whose datagrams go to a port of their own instead of the one the driver
 // names: it lets a test device on loopback listen on its own port where one
 // port cannot be bound at two addresses (Wine).
-std::uint16_t PeerPort(std::uint32_t address, std::uint32_t requested) {
+struct PeerPortEntry {
+    std::uint32_t address;
+    std::uint16_t port;
+};
+
+std::vector<PeerPortEntry> PeerPorts() {
+    std::vector<PeerPortEntry> entries;
     const char* text = std::getenv("VORNE_PEER_PORTS");
     std::string_view list = text != nullptr ? text : "";
     while (!list.empty()) {
@@ -36,10 +43,16 @@ std::uint16_t PeerPort(std::uint32_t address, std::uint32_t requested) {
         list = comma == std::string_view::npos ? std::string_view{} : list.substr(comma + 1);
         const std::size_t equals = entry.find('=');
         if (equals == std::string_view::npos) continue;
-        if (platform::ParseIpv4(std::string(entry.substr(0, equals))) != address) continue;
+        const auto address = platform::ParseIpv4(std::string(entry.substr(0, equals)));
         const long port = std::strtol(std::string(entry.substr(equals + 1)).c_str(), nullptr, 10);
-        if (port > 0 && port < 65536) return static_cast<std::uint16_t>(port);
+        if (address && port > 0 && port < 65536) entries.push_back({*address, static_cast<std::uint16_t>(port)});
     }
+    return entries;
+}
+
+std::uint16_t PeerPort(std::uint32_t address, std::uint32_t requested) {
+    for (const PeerPortEntry& entry : PeerPorts())
+        if (entry.address == address) return entry.port;
     return static_cast<std::uint16_t>(requested);
 }
 
@@ -67,15 +80,30 @@ std::uint16_t RoutePeer(std::uint32_t address, std::uint32_t requested) {
     return port;
 }
 
-void NameSenderAsRouted(std::uint32_t& address, std::uint16_t& port) {
+// The entry in VORNE_PEER_PORTS names the sender, so that a device that
+// speaks before the driver sent it anything (an I-Am, a request, a stray
+// answer) is named too; its port is the one the driver sent to, or else the
+// one the driver's socket is bound to, as BACnet/IP peers on a site share
+// one port.
+void NameSenderAsRouted(platform::SocketHandle socket, std::uint32_t& address, std::uint16_t& port) {
     if ((address >> 24) != 127) return;
-    std::lock_guard<std::mutex> lock(routesLock);
-    for (const auto& route : routes)
-        if (route.ownPort == port) {
-            address = route.address;
-            port = route.requestedPort;
+    std::optional<PeerRoute> routed;
+    {
+        std::lock_guard<std::mutex> lock(routesLock);
+        for (const auto& route : routes)
+            if (route.ownPort == port) routed = route;
+    }
+    for (const PeerPortEntry& entry : PeerPorts())
+        if (entry.port == port) {
+            address = entry.address;
+            port = routed && routed->address == entry.address ? routed->requestedPort
+                                                              : platform::UdpSocketLocalPort(socket);
             return;
         }
+    if (routed) {
+        address = routed->address;
+        port = routed->requestedPort;
+    }
 }
 
 }  // namespace
@@ -119,7 +147,7 @@ NETWISE_API int32_t HOSTLIB_CALL UdpReceiveFrom(int32_t socket, char16_t* sender
         platform::UdpSocketReceive(ToSocket(socket), data, static_cast<std::size_t>(capacity), address, port, code);
     if (error != nullptr) *error = code;
     if (n <= 0) return n;
-    NameSenderAsRouted(address, port);
+    NameSenderAsRouted(ToSocket(socket), address, port);
     if (senderText != nullptr) {
         const std::string text = platform::FormatIpv4(address);
         std::copy(text.begin(), text.end(), senderText);

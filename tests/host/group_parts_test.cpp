@@ -89,14 +89,7 @@ protected:
             for (int shift = 24; shift >= 0; shift -= 8) npdu.push_back(static_cast<std::uint8_t>(bits >> shift));
             npdu.insert(npdu.end(), {0x4F, 0x1F});
         }
-        SendNpdu(npdu);
-    }
-    // Answers may be longer than 255 octets: both octets of the BVLC length.
-    void SendNpdu(const std::vector<std::uint8_t>& npdu) {
-        std::vector<std::uint8_t> frame = {0x81, 0x0A, static_cast<std::uint8_t>((npdu.size() + 4) >> 8),
-                                           static_cast<std::uint8_t>(npdu.size() + 4)};
-        frame.insert(frame.end(), npdu.begin(), npdu.end());
-        first_->SendTo("127.0.0.1", port_, frame);
+        SendsNpdu(*first_, npdu);  // longer than 255 octets
     }
 
     // Lines of these objects at 192 with their values, all others at 0.

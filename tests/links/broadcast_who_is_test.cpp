@@ -10,10 +10,7 @@
 #include <vector>
 
 #include "platform/clock.hpp"
-#include "support/driver_module.hpp"
-#include "support/environment.hpp"
-#include "support/hex.hpp"
-#include "support/udp_peer.hpp"
+#include "support/scripted_stations.hpp"
 #include "tagcore.h"
 
 namespace {
@@ -22,19 +19,10 @@ using Bytes = std::vector<std::uint8_t>;
 using testing_support::BytesAre;
 using testing_support::Hex;
 
-constexpr const char* kDriverAddress = "127.0.0.1";
-constexpr const char* kDeviceAddress = "127.0.0.2";
 constexpr const char* kBroadcastAddress = "127.255.255.255";
 constexpr std::uint8_t kOriginalUnicast = 0x0A;
 constexpr std::uint8_t kOriginalBroadcast = 0x0B;
 constexpr std::uint32_t kObjectCount = 320;  // the object list needs four segments of 480 octets
-
-Bytes BvlcFrame(std::uint8_t function, const Bytes& npdu) {
-    const std::size_t length = npdu.size() + 4;
-    Bytes frame = {0x81, function, static_cast<std::uint8_t>(length >> 8), static_cast<std::uint8_t>(length)};
-    frame.insert(frame.end(), npdu.begin(), npdu.end());
-    return frame;
-}
 
 // Device 1234 holding itself and analog values 0.. in its object list.
 Bytes ObjectListValue() {
@@ -53,25 +41,17 @@ std::u16string ObjectListText() {
     return text;
 }
 
-class ConformingDeviceTest : public ::testing::Test {
+// The device is the first station, at 127.0.0.2.
+class ConformingDeviceTest : public testing_support::ScriptedStations {
 protected:
     void SetUp() override {
-        testing_support::SetEnvironment("VORNE_BIND", kDriverAddress);
+        ScriptedStations::SetUp();
+        if (HasFatalFailure()) return;
         testing_support::SetEnvironment("VORNE_BROADCAST", kBroadcastAddress);
-        port_ = testing_support::FreeUdpPort();
-        unicast_ = std::make_unique<testing_support::UdpPeer>(kDeviceAddress, port_);
         // Bound to the broadcast address, this socket sees only what was sent to it.
-        broadcast_ = std::make_unique<testing_support::UdpPeer>(kBroadcastAddress, port_);
-        ASSERT_TRUE(driver_.Loaded()) << driver_.Error();
-        const auto settings = testing_support::BacnetIpSettings(port_, 1000);
-        char16_t version[8];
-        std::int32_t error = 0;
-        ASSERT_EQ(driver_->open(nullptr, &settings, version, &error), 1) << error;
-    }
-    void TearDown() override {
+        broadcast_ = std::make_unique<testing_support::UdpPeer>(kBroadcastAddress, ports_.Device(kBroadcastAddress));
         driver_->close(nullptr);
-        testing_support::SetEnvironment("VORNE_BIND", nullptr);
-        testing_support::SetEnvironment("VORNE_BROADCAST", nullptr);
+        Open(1000);
     }
 
     // The NPDU of the next broadcast the device accepts; broadcasts sent as
@@ -93,7 +73,7 @@ protected:
     Bytes DeviceReceives() {
         for (int i = 0; i < 200; ++i) {
             driver_->onIdle();
-            const auto frame = unicast_->Receive(10);
+            const auto frame = first_->Receive(10);
             if (!frame || frame->size() < 4) continue;
             EXPECT_EQ((*frame)[1], kOriginalUnicast);
             return Bytes(frame->begin() + 4, frame->end());
@@ -101,7 +81,7 @@ protected:
         return {};
     }
 
-    void DeviceSends(const Bytes& npdu) { unicast_->SendTo(kDriverAddress, port_, BvlcFrame(kOriginalUnicast, npdu)); }
+    void DeviceSends(const Bytes& npdu) { SendsNpdu(*first_, npdu); }
 
     // Answers the read of the object list in segments of 480 octets, one
     // segment a window, each acknowledged before the next goes.
@@ -127,10 +107,7 @@ protected:
         EXPECT_GE(sequence, 3) << "the answer needs several segments";
     }
 
-    std::uint16_t port_ = 0;
-    std::unique_ptr<testing_support::UdpPeer> unicast_;
     std::unique_ptr<testing_support::UdpPeer> broadcast_;
-    testing_support::DriverModule driver_;
     int broadcastsSeen_ = 0;
 };
 

@@ -4,65 +4,31 @@
 // never registered the station's group.
 #include <gtest/gtest.h>
 
-#include <memory>
-
 #include "encoding/host_value.hpp"
-#include "platform/clock.hpp"
-#include "support/driver_module.hpp"
-#include "support/environment.hpp"
-#include "support/hex.hpp"
-#include "support/udp_peer.hpp"
+#include "support/scripted_stations.hpp"
 
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 using testing_support::BytesAre;
-using testing_support::Hex;
 
-class RoutedStationTest : public ::testing::Test {
+// The router is the first station, at 127.0.0.2.
+class RoutedStationTest : public testing_support::ScriptedStations {
 protected:
-    void SetUp() override {
-        testing_support::SetEnvironment("VORNE_BIND", "127.0.0.1");
-        testing_support::SetEnvironment("VORNE_BROADCAST", "127.0.0.2");
-        port_ = testing_support::FreeUdpPort();
-        router_ = std::make_unique<testing_support::UdpPeer>("127.0.0.2", port_);
-        ASSERT_TRUE(driver_.Loaded()) << driver_.Error();
-        const auto settings = testing_support::BacnetIpSettings(port_, 300);
-        char16_t version[8];
-        std::int32_t error = 0;
-        ASSERT_EQ(driver_->open(nullptr, &settings, version, &error), 1) << error;
-    }
-    void TearDown() override {
-        driver_->close(nullptr);
-        testing_support::SetEnvironment("VORNE_BIND", nullptr);
-        testing_support::SetEnvironment("VORNE_BROADCAST", nullptr);
-    }
-
     // The NPDU of the next request, or nothing; global broadcasts (Who-Is) are passed over.
     Bytes RouterReceives() {
         for (;;) {
-            const auto frame = router_->Receive(2000);
-            if (!frame || frame->size() < 4) return {};
-            Bytes npdu(frame->begin() + 4, frame->end());
+            Bytes npdu = Receives(*first_);
+            if (npdu.empty()) return {};
             const bool globalBroadcast = npdu.size() > 4 && (npdu[1] & 0x20) != 0 && npdu[2] == 0xFF && npdu[3] == 0xFF;
             if (!globalBroadcast) return npdu;
         }
     }
-    void RouterSends(const char* npduHex) {
-        const Bytes npdu = Hex(npduHex);
-        Bytes frame = {0x81, 0x0A, 0x00, static_cast<std::uint8_t>(npdu.size() + 4)};
-        frame.insert(frame.end(), npdu.begin(), npdu.end());
-        router_->SendTo("127.0.0.1", port_, frame);
-    }
+    void RouterSends(const char* npduHex) { Sends(*first_, npduHex, 0); }
     // Starts a read of AV:3 through the station; the start entry's result.
     std::int32_t StartRead(const char16_t* station, std::int32_t& status) {
-        const char16_t* addresses[] = {u"AV:3:PRESENT-VALUE"};
-        return driver_->readGroupStart(station, nullptr, addresses, 1, &status);
+        return ScriptedStations::StartRead(station, {u"AV:3:PRESENT-VALUE"}, status);
     }
-
-    std::uint16_t port_ = 0;
-    std::unique_ptr<testing_support::UdpPeer> router_;
-    testing_support::DriverModule driver_;
 };
 
 TEST_F(RoutedStationTest, ABindingFromALocalIAmStillAddressesTheNetworkAndMacOfTheStation) {

@@ -1,5 +1,6 @@
 #include "support/scripted_device.hpp"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -33,8 +34,8 @@ void ScriptedDeviceTest::SetUp() {
     SetEnvironment("VORNE_LOG", logPath_.c_str());
     SetEnvironment("VORNE_BIND", "127.0.0.1");
     SetEnvironment("VORNE_BROADCAST", "127.0.0.2");
-    port_ = FreeUdpPort();
-    device_ = std::make_unique<UdpPeer>("127.0.0.2", port_);
+    port_ = ports_.Driver();
+    device_ = std::make_unique<UdpPeer>("127.0.0.2", ports_.Device("127.0.0.2"));
     ASSERT_TRUE(driver_.Loaded()) << driver_.Error();
     const auto settings = BacnetIpSettings(port_, 300);
     char16_t version[8];
@@ -59,8 +60,11 @@ std::vector<std::uint8_t> ScriptedDeviceTest::DeviceReceives() {
 
 void ScriptedDeviceTest::DeviceSends(const std::string& npduHex) {
     const auto npdu = Hex(npduHex);
-    std::vector<std::uint8_t> frame{0x81, 0x0a, 0, static_cast<std::uint8_t>(npdu.size() + kBvlcOctets)};
-    frame.insert(frame.end(), npdu.begin(), npdu.end());
+    std::vector<std::uint8_t> frame(npdu.size() + kBvlcOctets);
+    frame[0] = 0x81;
+    frame[1] = 0x0a;
+    frame[3] = static_cast<std::uint8_t>(frame.size());
+    std::copy(npdu.begin(), npdu.end(), frame.begin() + kBvlcOctets);
     device_->SendTo("127.0.0.1", port_, frame);
 }
 

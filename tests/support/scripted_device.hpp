@@ -1,6 +1,7 @@
 // The driver, loaded as a host loads it, and one scripted BACnet/IP device:
-// the driver at 127.0.0.1, the device at 127.0.0.2, both on the driver's
-// port. The test is the device's script: it sees each frame the driver sends
+// the driver at 127.0.0.1, the device at 127.0.0.2 on the driver's port, or
+// on one of its own where that port cannot be bound twice (Wine), the
+// driver still seeing it on its port (support/loopback_ports.hpp). The test is the device's script: it sees each frame the driver sends
 // and answers with frames of its own. The driver's communication log goes to
 // a file of its own, which the test reads back.
 #pragma once
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include "support/driver_module.hpp"
+#include "support/loopback_ports.hpp"
 #include "support/udp_peer.hpp"
 #include "tagcore.h"
 
@@ -44,6 +46,7 @@ protected:
     // The log lines written so far, without their time stamps.
     std::vector<std::string> LogLines() const;
 
+    LoopbackPorts ports_;
     std::uint16_t port_ = 0;
     std::unique_ptr<UdpPeer> device_;
     DriverModule driver_;

@@ -1,6 +1,9 @@
 // The driver, loaded as a host loads it, on 127.0.0.1 with two scripted
-// BACnet/IP stations on its port, at 127.0.0.2 and 127.0.0.3, and the
-// communication log in a file of its own.
+// BACnet/IP stations at 127.0.0.2 and 127.0.0.3, and the communication log
+// in a file of its own. The stations are on the driver's port, or where one
+// port cannot be bound at two addresses (Wine) on ports of their own, which
+// the driver still sees as 127.0.0.2 and 127.0.0.3 on its port
+// (support/loopback_ports.hpp).
 #pragma once
 
 #include <gtest/gtest.h>
@@ -18,6 +21,7 @@
 #include "support/driver_module.hpp"
 #include "support/environment.hpp"
 #include "support/hex.hpp"
+#include "support/loopback_ports.hpp"
 #include "support/udp_peer.hpp"
 
 namespace testing_support {
@@ -64,9 +68,9 @@ protected:
     void SetUp() override {
         SetEnvironment("VORNE_BIND", "127.0.0.1");
         SetEnvironment("VORNE_BROADCAST", "127.0.0.2");
-        port_ = FreeUdpPort();
-        first_ = std::make_unique<UdpPeer>("127.0.0.2", port_);
-        second_ = std::make_unique<UdpPeer>("127.0.0.3", port_);
+        port_ = ports_.Driver();
+        first_ = std::make_unique<UdpPeer>("127.0.0.2", ports_.Device("127.0.0.2"));
+        second_ = std::make_unique<UdpPeer>("127.0.0.3", ports_.Device("127.0.0.3"));
         ASSERT_TRUE(driver_.Loaded()) << driver_.Error();
         Open(kTimeoutMs);
     }
@@ -96,11 +100,15 @@ protected:
     void Sends(UdpPeer& station, std::string npduHex, std::uint8_t invokeId) {
         const std::string id = ToHex(&invokeId, 1);
         for (std::size_t at; (at = npduHex.find("%ID%")) != std::string::npos;) npduHex.replace(at, 4, id);
-        const auto npdu = Hex(npduHex);
+        SendsNpdu(station, Hex(npduHex));
+    }
+    // The station sends an NPDU of any length in an Original-Unicast-NPDU.
+    void SendsNpdu(UdpPeer& station, const std::vector<std::uint8_t>& npdu) {
         std::vector<std::uint8_t> frame(npdu.size() + 4);
         frame[0] = 0x81;
         frame[1] = 0x0a;
-        frame[3] = static_cast<std::uint8_t>(npdu.size() + 4);
+        frame[2] = static_cast<std::uint8_t>(frame.size() >> 8);
+        frame[3] = static_cast<std::uint8_t>(frame.size());
         std::copy(npdu.begin(), npdu.end(), frame.begin() + 4);
         station.SendTo("127.0.0.1", port_, frame);
     }
@@ -128,6 +136,7 @@ protected:
     }
 
     CommunicationLog log_;
+    LoopbackPorts ports_;
     std::uint16_t port_ = 0;
     std::unique_ptr<UdpPeer> first_;
     std::unique_ptr<UdpPeer> second_;
