@@ -149,9 +149,9 @@ NETWISE_API int32_t HOSTLIB_CALL UdpReceiveFrom(int32_t socket, char16_t* sender
     if (n <= 0) return n;
     NameSenderAsRouted(ToSocket(socket), address, port);
     if (senderText != nullptr) {
-        const std::string text = platform::FormatIpv4(address);
-        std::copy(text.begin(), text.end(), senderText);
-        senderText[text.size()] = u'\0';
+        char16_t text[platform::kIpv4TextCapacity];
+        const std::size_t length = platform::FormatIpv4(address, text);
+        std::copy(text, text + length + 1, senderText);
     }
     if (senderPort != nullptr) *senderPort = port;
     return n;
@@ -170,7 +170,7 @@ NETWISE_API int32_t HOSTLIB_CALL UdpSendTo(int32_t socket, const char16_t* desti
     if (text == u"BROADCAST:*") {
         address = AddressFromEnvironment("VORNE_BROADCAST", 0xFFFFFFFFu);
     } else {
-        const auto parsed = platform::ParseIpv4(platform::Utf16ToUtf8(text));
+        const auto parsed = platform::ParseIpv4(text);
         if (!parsed) return NETWISE_BAD_DESTINATION;
         address = *parsed;
     }

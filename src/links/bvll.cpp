@@ -83,7 +83,9 @@ void BVLL::ParseAddress(LinkAddress& out, const char16_t* text) {
 std::int32_t BVLL::Send(const LinkAddress& destination, const std::uint8_t* bytes, std::uint32_t length) {
     if (destination.kind != LinkAddress::kIp) return kSendWrongAddressKind;
     const std::uint32_t total = length + kHeaderSize;
-    std::vector<std::uint8_t> frame(total);
+    // Every frame sent passes here: the buffer keeps its room from send to send.
+    thread_local std::vector<std::uint8_t> frame;
+    if (frame.size() < total) frame.resize(total);
     frame[0] = kBvlcType;
     // Devices drop an Original-Unicast-NPDU that reached them through a broadcast address.
     frame[1] = IsBroadcastAddress(destination) ? kOriginalBroadcastNpdu : kOriginalUnicastNpdu;
@@ -93,7 +95,7 @@ std::int32_t BVLL::Send(const LinkAddress& destination, const std::uint8_t* byte
     const std::int32_t socket = SharedSocket();
     if (socket == 0) return kSendNoSocket;
     return UdpSendTo(socket, destination.ipText, configuredPort_, destination.port, frame.data(),
-                     static_cast<std::int32_t>(frame.size()));
+                     static_cast<std::int32_t>(total));
 }
 
 void BVLL::Close() { StopSharedReceiver(); }

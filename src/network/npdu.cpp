@@ -1,5 +1,6 @@
 #include "network/npdu.hpp"
 
+#include <cstring>
 #include <vector>
 
 #include "links/current_link.hpp"
@@ -67,13 +68,15 @@ void BuildNpdu(NpduInfo& info, const std::uint8_t* apdu, std::size_t apduLength,
             out[n++] = info.sourceMac[i];
     }
     if (info.HasDestination()) out[n++] = info.hopCount;
-    for (std::size_t i = 0; i < apduLength; ++i) out[n++] = apdu[i];
-    outLength = n;
+    if (apduLength > 0) std::memcpy(out + n, apdu, apduLength);
+    outLength = n + apduLength;
 }
 
 std::int32_t EncodeNpdu(const LinkServices::LinkAddress& destination, NpduInfo& info, const std::uint8_t* apdu,
                         std::size_t apduLength) {
-    std::vector<std::uint8_t> buffer(apduLength + 24);
+    // Every request passes here: the buffer keeps its room from send to send.
+    thread_local std::vector<std::uint8_t> buffer;
+    if (buffer.size() < apduLength + 24) buffer.resize(apduLength + 24);
     std::size_t length = 0;
     BuildNpdu(info, apdu, apduLength, buffer.data(), length);
     LinkServices::ILink* link = LinkServices::ActiveLink();

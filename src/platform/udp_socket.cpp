@@ -1,6 +1,5 @@
 #include "platform/udp_socket.hpp"
 
-#include <cstdio>
 
 #ifdef _WIN32
 #include <winsock2.h>
@@ -146,7 +145,10 @@ void UdpSocketClose(SocketHandle socket) {
 #endif
 }
 
-std::optional<std::uint32_t> ParseIpv4(std::string_view text) {
+namespace {
+
+template <typename Char>
+std::optional<std::uint32_t> ParseDottedQuad(std::basic_string_view<Char> text) {
     std::uint32_t address = 0;
     int parts = 0;
     std::size_t i = 0;
@@ -169,11 +171,32 @@ std::optional<std::uint32_t> ParseIpv4(std::string_view text) {
     return address;
 }
 
+template <typename Char>
+std::size_t WriteDottedQuad(std::uint32_t address, Char* out) {
+    std::size_t n = 0;
+    for (int shift = 24; shift >= 0; shift -= 8) {
+        const std::uint32_t part = (address >> shift) & 255;
+        if (part >= 100) out[n++] = static_cast<Char>('0' + part / 100);
+        if (part >= 10) out[n++] = static_cast<Char>('0' + part / 10 % 10);
+        out[n++] = static_cast<Char>('0' + part % 10);
+        if (shift > 0) out[n++] = static_cast<Char>('.');
+    }
+    out[n] = Char{};
+    return n;
+}
+
+}  // namespace
+
+std::optional<std::uint32_t> ParseIpv4(std::string_view text) { return ParseDottedQuad(text); }
+std::optional<std::uint32_t> ParseIpv4(std::u16string_view text) { return ParseDottedQuad(text); }
+
 std::string FormatIpv4(std::uint32_t address) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%u.%u.%u.%u", address >> 24, (address >> 16) & 255, (address >> 8) & 255,
-                  address & 255);
-    return text;
+    char text[kIpv4TextCapacity];
+    return std::string(text, WriteDottedQuad(address, text));
+}
+
+std::size_t FormatIpv4(std::uint32_t address, char16_t (&out)[kIpv4TextCapacity]) {
+    return WriteDottedQuad(address, out);
 }
 
 }  // namespace platform

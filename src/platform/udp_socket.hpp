@@ -32,6 +32,10 @@ void UdpSocketClose(SocketHandle socket);
 
 // Dotted-quad IPv4 text and the address in host byte order.
 std::optional<std::uint32_t> ParseIpv4(std::string_view text);
+std::optional<std::uint32_t> ParseIpv4(std::u16string_view text);
+inline constexpr std::size_t kIpv4TextCapacity = 16;  // "255.255.255.255" and its NUL
 std::string FormatIpv4(std::uint32_t address);
+// Writes the text and its NUL; returns its length.
+std::size_t FormatIpv4(std::uint32_t address, char16_t (&out)[kIpv4TextCapacity]);
 
 }  // namespace platform
