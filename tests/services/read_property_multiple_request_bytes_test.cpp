@@ -11,25 +11,11 @@
 #include "services/apdu_headers.hpp"
 #include "services/read_property_multiple.hpp"
 #include "support/hex.hpp"
+#include "support/recording_link.hpp"
 
 namespace {
 
 using namespace APDUServices;
-
-class FrameLink : public LinkServices::ILink {
-public:
-    std::vector<std::vector<std::uint8_t>> sent;
-    void GetBroadcastAddress(LinkServices::LinkAddress&) override {}
-    std::int32_t GetLinkType() override { return LinkServices::kLinkBacnetIp; }
-    void ParseAddress(LinkServices::LinkAddress&, const char16_t*) override {}
-    std::int32_t GetMaxFrameSize() override { return 1476; }
-    std::int32_t Send(const LinkServices::LinkAddress&, const std::uint8_t* bytes, std::uint32_t n) override {
-        sent.emplace_back(bytes, bytes + n);
-        return 0;
-    }
-    void Close() override {}
-    bool IsValidAddress(const char16_t*) override { return true; }
-};
 
 // The request as the general encoders write it, one value after another.
 std::vector<std::uint8_t> GeneralRequest(std::uint8_t invokeId, const ObjectPropertyMap& properties,
@@ -49,9 +35,7 @@ std::vector<std::uint8_t> GeneralRequest(std::uint8_t invokeId, const ObjectProp
 }
 
 TEST(ReadPropertyMultipleRequestBytes, AreWhatTheGeneralEncodersWrite) {
-    FrameLink link;
-    LinkServices::ILink* saved = LinkServices::ActiveLink();
-    LinkServices::ActiveLink() = &link;
+    testing_support::RecordingLink link;
 
     ObjectPropertyMap properties;
     properties[{0, 0}] = {0, 255, 256};
@@ -65,7 +49,6 @@ TEST(ReadPropertyMultipleRequestBytes, AreWhatTheGeneralEncodersWrite) {
     network::NpduInfo again;
     ASSERT_EQ(network::EncodeNpdu(LinkServices::LinkAddress{}, again, apdu.data(), apdu.size()), 0);
 
-    LinkServices::ActiveLink() = saved;
     ASSERT_EQ(link.sent.size(), 2u);
     EXPECT_EQ(testing_support::ToHex(link.sent[0]), testing_support::ToHex(link.sent[1]));
     EXPECT_EQ(apdu.size(), RequestApduLength(properties));
