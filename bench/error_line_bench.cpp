@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "bench/support/driver_library.hpp"
+#include "bench/support/figures.hpp"
 #include "bench/support/log_counter.hpp"
 #include "bench/support/percentiles.hpp"
 #include "sim/simulator.hpp"
@@ -111,7 +112,7 @@ int main(int argc, char** argv) {
     std::printf("error line bench: device %s (tools/sim), time-out %u ms, %d rounds of %.1f s per group\n",
                 kDeviceIp, kTimeoutMs, rounds, seconds);
     std::printf("%-6s %14s %14s %8s\n", "round", "clean scans/s", "erroring/s", "ratio");
-    std::vector<double> ratios;
+    std::vector<double> ratios, cleanRates, erroringRates;
     std::uint64_t unexpected = 0;
     // Within a round the groups take turns in short slices, so that a change of
     // the machine's load falls on both alike.
@@ -126,8 +127,14 @@ int main(int argc, char** argv) {
             unexpected += first.unexpected + second.unexpected;
         }
         ratios.push_back(a > 0 ? b / a : 0);
+        cleanRates.push_back(a);
+        erroringRates.push_back(b);
         std::printf("%-6d %14.0f %14.0f %8.2f\n", round, a, b, ratios.back());
     }
+    // One figure per program run (the median of its rounds), for bench/summarise.py.
+    bench::PrintFigure("clean scans/s", Median(cleanRates), "1/s");
+    bench::PrintFigure("erroring scans/s", Median(erroringRates), "1/s");
+    bench::PrintFigure("erroring/clean scans/s", Median(ratios), "x");
     std::printf("ratio erroring/clean: min %.2f, median %.2f, max %.2f\n",
                 *std::min_element(ratios.begin(), ratios.end()), Median(ratios),
                 *std::max_element(ratios.begin(), ratios.end()));
