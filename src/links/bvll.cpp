@@ -83,18 +83,24 @@ void BVLL::ParseAddress(LinkAddress& out, const char16_t* text) {
 std::int32_t BVLL::Send(const LinkAddress& destination, const std::uint8_t* bytes, std::uint32_t length) {
     if (destination.kind != LinkAddress::kIp) return kSendWrongAddressKind;
     const std::uint32_t total = length + kHeaderSize;
-    // Every frame sent passes here: the buffer keeps its room from send to send.
-    thread_local std::vector<std::uint8_t> frame;
-    if (frame.size() < total) frame.resize(total);
+    // Built on the stack, as the network layer's NPDU is, unless it is longer
+    // than any frame the link carries.
+    std::uint8_t onStack[1536];
+    std::vector<std::uint8_t> onHeap;
+    std::uint8_t* frame = onStack;
+    if (total > sizeof onStack) {
+        onHeap.resize(total);
+        frame = onHeap.data();
+    }
     frame[0] = kBvlcType;
     // Devices drop an Original-Unicast-NPDU that reached them through a broadcast address.
     frame[1] = IsBroadcastAddress(destination) ? kOriginalBroadcastNpdu : kOriginalUnicastNpdu;
     frame[2] = static_cast<std::uint8_t>(total >> 8);
     frame[3] = static_cast<std::uint8_t>(total);
-    if (length > 0) std::memcpy(frame.data() + kHeaderSize, bytes, length);
+    if (length > 0) std::memcpy(frame + kHeaderSize, bytes, length);
     const std::int32_t socket = SharedSocket();
     if (socket == 0) return kSendNoSocket;
-    return UdpSendTo(socket, destination.ipText, configuredPort_, destination.port, frame.data(),
+    return UdpSendTo(socket, destination.ipText, configuredPort_, destination.port, frame,
                      static_cast<std::int32_t>(total));
 }
 

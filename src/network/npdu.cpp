@@ -10,6 +10,9 @@
 namespace network {
 namespace {
 
+constexpr std::size_t kMaxNpduHeaderBytes = 24;
+constexpr std::size_t kStackFrameBytes = 1536;
+
 constexpr int kErrorMalformed = 2;
 
 ApduHandler& Handler() {
@@ -74,14 +77,21 @@ void BuildNpdu(NpduInfo& info, const std::uint8_t* apdu, std::size_t apduLength,
 
 std::int32_t EncodeNpdu(const LinkServices::LinkAddress& destination, NpduInfo& info, const std::uint8_t* apdu,
                         std::size_t apduLength) {
-    // Every request passes here: the buffer keeps its room from send to send.
-    thread_local std::vector<std::uint8_t> buffer;
-    if (buffer.size() < apduLength + 24) buffer.resize(apduLength + 24);
+    // Every request passes here: it is framed on the stack unless it is
+    // longer than any request the links carry. (No thread_local buffer: one
+    // with a destructor would keep the library loaded after the host frees it.)
+    std::uint8_t onStack[kStackFrameBytes];
+    std::vector<std::uint8_t> onHeap;
+    std::uint8_t* buffer = onStack;
+    if (apduLength + kMaxNpduHeaderBytes > sizeof onStack) {
+        onHeap.resize(apduLength + kMaxNpduHeaderBytes);
+        buffer = onHeap.data();
+    }
     std::size_t length = 0;
-    BuildNpdu(info, apdu, apduLength, buffer.data(), length);
+    BuildNpdu(info, apdu, apduLength, buffer, length);
     LinkServices::ILink* link = LinkServices::ActiveLink();
     if (link == nullptr) return LinkServices::kSendNoSocket;
-    return link->Send(destination, buffer.data(), static_cast<std::uint32_t>(length));
+    return link->Send(destination, buffer, static_cast<std::uint32_t>(length));
 }
 
 void ProcessNpdu(const LinkServices::LinkAddress& source, const std::uint8_t* frame, std::size_t length) {
