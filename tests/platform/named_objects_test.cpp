@@ -286,11 +286,21 @@ TEST(Thread, JoinWaitsUntilTheBodyReturns) {
     EXPECT_FALSE(thread.IsRunning());
 }
 
+// Says it runs, then waits as WaitForFlag does.
+void SayRunningThenWaitForFlag(void* argument) {
+    auto* flag = static_cast<std::atomic<int>*>(argument);
+    flag->store(-1);
+    while (flag->load() == -1) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+}
+
 TEST(Thread, TerminateAndCloseNeverWaitForAStuckThread) {
     // Outlives the test: where the thread is only abandoned, it still reads it.
     static std::atomic<int> release{0};
     platform::Thread thread;
-    ASSERT_TRUE(thread.Start(&WaitForFlag, &release));
+    ASSERT_TRUE(thread.Start(&SayRunningThenWaitForFlag, &release));
+    // Stuck, not starting: a thread terminated while the system still sets
+    // it up (its loader and runtime locks held) can take the process down.
+    while (release.load() != -1) std::this_thread::sleep_for(std::chrono::milliseconds(1));
     const auto start = Clock::now();
     thread.Terminate();
     EXPECT_TRUE(thread.Close());
