@@ -19,6 +19,7 @@
 #include "bench/support/figures.hpp"
 #include "bench/support/log_counter.hpp"
 #include "bench/support/percentiles.hpp"
+#include "bench/support/round_program.hpp"
 #include "sim/simulator.hpp"
 #include "tagcore.h"
 
@@ -86,14 +87,7 @@ int main(int argc, char** argv) {
     }
 
     sim::Simulator device;
-    sim::SimOptions simOptions;
-    simOptions.bindAddress = kDeviceIp;
-    simOptions.port = 0;
-    std::string error;
-    if (!device.Start(simOptions, error)) {
-        std::fprintf(stderr, "error line bench: the simulated device did not start: %s\n", error.c_str());
-        return 1;
-    }
+    if (!bench::StartDevice(device, kDeviceIp, sim::SimOptions().deviceInstance, "vorne_error_line_bench")) return 1;
     setenv("VORNE_BIND", kHostIp, 1);
     bench::DriverLibrary driver;
     std::int32_t openError = 0;

@@ -26,6 +26,7 @@
 #include "bench/support/figures.hpp"
 #include "bench/support/log_counter.hpp"
 #include "bench/support/percentiles.hpp"
+#include "bench/support/round_program.hpp"
 #include "platform/udp_socket.hpp"
 #include "sim/simulator.hpp"
 #include "tagcore.h"
@@ -401,14 +402,7 @@ int main(int argc, char** argv) {
     if (!ParseOptions(argc, argv, options)) return 2;
 
     sim::Simulator device;
-    sim::SimOptions simOptions;
-    simOptions.bindAddress = kDeviceIp;
-    simOptions.port = 0;
-    std::string error;
-    if (!device.Start(simOptions, error)) {
-        std::fprintf(stderr, "scan bench: the simulated device did not start: %s\n", error.c_str());
-        return 1;
-    }
+    if (!bench::StartDevice(device, kDeviceIp, sim::SimOptions().deviceInstance, "vorne_scan_bench")) return 1;
     const std::uint16_t devicePort = device.Port();
     Replay replay(devicePort, devicePort);
     if (!replay.Bound()) {

@@ -31,6 +31,7 @@
 #include "platform/named_objects.hpp"
 #include "platform/utf.hpp"
 #include "portwise.h"
+#include "support/communication_log.hpp"
 #include "support/driver_module.hpp"
 #include "support/hex.hpp"
 #include "support/line_device.hpp"
@@ -46,37 +47,7 @@ constexpr std::uint8_t kDriverStation = LineDevice::kDriverStation;
 constexpr std::uint8_t kDevice = LineDevice::kDevice;
 
 // The host's communication log (VORNE_LOG), where driver and Portwise write.
-class LogFile {
-public:
-    LogFile()
-        : path_((std::filesystem::temp_directory_path() /
-                 ("vorne-mstp-" + std::to_string(platform::CurrentProcessId()) + ".log"))
-                    .string()) {
-        std::filesystem::remove(path_);
-        ::setenv("VORNE_LOG", path_.c_str(), 1);
-    }
-    ~LogFile() {
-        ::unsetenv("VORNE_LOG");
-        std::filesystem::remove(path_);
-    }
-    // The lines so far, without their time stamps.
-    std::vector<std::string> Lines() const {
-        std::vector<std::string> lines;
-        std::ifstream log(path_);
-        for (std::string line; std::getline(log, line);)
-            lines.push_back(line.substr(std::min<std::size_t>(24, line.size())));
-        return lines;
-    }
-    bool WaitFor(const std::string& prefix, int timeoutMs = 2000) const {
-        for (int waited = 0; waited <= timeoutMs; waited += 5, platform::SleepMs(5))
-            for (const auto& line : Lines())
-                if (line.rfind(prefix, 0) == 0) return true;
-        return false;
-    }
-
-private:
-    std::string path_;
-};
+using LogFile = testing_support::CommunicationLog;
 
 vorne::DriverSettings LineSettings(const std::string& device) {
     auto settings = testing_support::MstpSettings(u"1");
@@ -139,7 +110,7 @@ TEST_F(MstpLineTest, APresentValueIsReadAndWritten) {
 
 TEST_F(MstpLineTest, FramesAreTakenInWithoutTheHostAndIdleDoesNothing) {
     device_.Send(frame::kBroadcastStation, 9, Hex("01 00 10 08"));
-    ASSERT_TRUE(log_.WaitFor("Rx:55 FF 06 FF 09 "));
+    ASSERT_TRUE(log_.WaitForPrefix("Rx:55 FF 06 FF 09 "));
     const auto before = log_.Lines();
     for (int i = 0; i < 3; ++i) driver_->onIdle();
     EXPECT_EQ(log_.Lines(), before);
@@ -148,12 +119,12 @@ TEST_F(MstpLineTest, FramesAreTakenInWithoutTheHostAndIdleDoesNothing) {
     std::vector<std::uint8_t> overlong = Hex("55 ff 06 01 09 02 00 00");
     overlong.resize(530, 0x11);
     device_.Write(overlong);
-    EXPECT_TRUE(log_.WaitFor("MS/TP buffer full!"));
+    EXPECT_TRUE(log_.WaitForPrefix("MS/TP buffer full!"));
 }
 
 TEST_F(MstpLineTest, NoWhoIsGoesOutAndADeviceThatAnnouncesItselfIsBound) {
     EXPECT_EQ(driver_->addGroup(reinterpret_cast<void*>(1), u"0:1234"), 1);
-    EXPECT_TRUE(log_.WaitFor("Error: 3", 0));  // the Who-Is, refused by the link
+    EXPECT_TRUE(log_.WaitForPrefix("Error: 3", 0));  // the Who-Is, refused by the link
     int32_t status = 0;
     EXPECT_EQ(driver_->readGroupStart(u"0:1234", nullptr, kPresentValue, 1, &status), 0);
     EXPECT_EQ(status, 13);
@@ -199,7 +170,7 @@ TEST_F(MstpLineTest, AVanishedAdapterFailsTheWriteWithTheLibrarysCode) {
     int32_t status = 0;
     EXPECT_EQ(driver_->writeItemStart(u"5", nullptr, u"AV:3:PRESENT-VALUE", &value, &status), 0);
     EXPECT_EQ(status, PORTWISE_WRITE_FAILED);
-    EXPECT_TRUE(log_.WaitFor("Portwise: writing to " + device_.SlavePath() + " failed (system error "));
+    EXPECT_TRUE(log_.WaitForPrefix("Portwise: writing to " + device_.SlavePath() + " failed (system error "));
 }
 
 TEST(MstpLineOpen, ADeviceThatCannotBeOpenedFailsTheOpenWithItsReason) {
@@ -211,12 +182,12 @@ TEST(MstpLineOpen, ADeviceThatCannotBeOpenedFailsTheOpenWithItsReason) {
     auto settings = LineSettings("");
     EXPECT_EQ(driver->open(nullptr, &settings, version, &error), 0);
     EXPECT_EQ(error, PORTWISE_NO_DEVICE);
-    EXPECT_TRUE(log.WaitFor("Portwise: no serial device in the settings record", 0));
+    EXPECT_TRUE(log.WaitForPrefix("Portwise: no serial device in the settings record", 0));
 
     settings = LineSettings("/dev/vorne-no-such-adapter");
     EXPECT_EQ(driver->open(nullptr, &settings, version, &error), 0);
     EXPECT_EQ(error, PORTWISE_CANNOT_OPEN);
-    EXPECT_TRUE(log.WaitFor("Portwise: cannot open /dev/vorne-no-such-adapter (system error 2)", 0));
+    EXPECT_TRUE(log.WaitForPrefix("Portwise: cannot open /dev/vorne-no-such-adapter (system error 2)", 0));
     driver->close(nullptr);
 }
 

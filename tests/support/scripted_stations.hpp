@@ -18,6 +18,7 @@
 
 #include "platform/clock.hpp"
 #include "platform/named_objects.hpp"
+#include "support/communication_log.hpp"
 #include "support/driver_module.hpp"
 #include "support/environment.hpp"
 #include "support/hex.hpp"
@@ -25,41 +26,6 @@
 #include "support/udp_peer.hpp"
 
 namespace testing_support {
-
-// The host's communication log (VORNE_LOG), read back without time stamps.
-class CommunicationLog {
-public:
-    CommunicationLog()
-        : path_((std::filesystem::temp_directory_path() /
-                 ("vorne-log-" + std::to_string(platform::CurrentProcessId()) + ".log"))
-                    .string()) {
-        std::filesystem::remove(path_);
-        SetEnvironment("VORNE_LOG", path_.c_str());
-    }
-    ~CommunicationLog() {
-        SetEnvironment("VORNE_LOG", nullptr);
-        std::filesystem::remove(path_);
-    }
-    std::vector<std::string> Lines() const {
-        std::vector<std::string> lines;
-        std::ifstream log(path_);
-        for (std::string line; std::getline(log, line);)
-            lines.push_back(line.substr(std::min<std::size_t>(24, line.size())));
-        return lines;
-    }
-    bool Has(const std::string& line) const {
-        const auto lines = Lines();
-        return std::find(lines.begin(), lines.end(), line) != lines.end();
-    }
-    bool HasPrefix(const std::string& prefix) const {
-        for (const auto& line : Lines())
-            if (line.rfind(prefix, 0) == 0) return true;
-        return false;
-    }
-
-private:
-    std::string path_;
-};
 
 class ScriptedStations : public ::testing::Test {
 protected:
