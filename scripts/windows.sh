@@ -94,8 +94,15 @@ job() { # job NAME COMMAND...: runs in the background, at most three at once
   "$@" >"$logs/$name.log" 2>&1 &
   job_pid[$name]=$!
 }
+# A test program that hangs is stopped after 3 minutes (it takes about 20 s).
+# Such a hang has been seen now and then under Wine and not yet explained; it
+# is reported and the program runs once more, so that a second hang fails.
 gtest() { # gtest LOADER PREFIX EXE
-  "$run" "$1" "$2" "$3" --gtest_brief=1 --gtest_filter="$wine_filter"
+  local status=0
+  timeout 180 "$run" "$1" "$2" "$3" --gtest_brief=1 --gtest_filter="$wine_filter" || status=$?
+  [ "$status" -eq 124 ] || return "$status"
+  echo "HUNG: $3 did not end within 180 s under Wine; running it once more"
+  timeout 180 "$run" "$1" "$2" "$3" --gtest_brief=1 --gtest_filter="$wine_filter"
 }
 
 step "Windows programs under Wine (32-bit and 64-bit side by side)"
