@@ -57,6 +57,8 @@ std::int32_t ParseTagAddresses(const char16_t* header, const char16_t* firstAddr
     return status;
 }
 
+std::span<const ResolvedItem> ParsedItems() { return LastParse(); }
+
 ResolvedItem ResolveParsedItem(std::int32_t index) {
     const std::vector<ResolvedItem>& items = LastParse();
     if (index < 0 || static_cast<std::size_t>(index) >= items.size()) return ResolvedItem{};

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 
 namespace host {
 
@@ -24,5 +25,7 @@ std::int32_t ParseTagAddresses(const char16_t* header, const char16_t* firstAddr
 // instance that comes out as -1 after the offset is used as 0. An index the
 // last parse did not fill (or a failed parse) gives all zeros.
 ResolvedItem ResolveParsedItem(std::int32_t index);
+// All items of the last parse, in the host's order (empty after a failed one).
+std::span<const ResolvedItem> ParsedItems();
 
 }  // namespace host

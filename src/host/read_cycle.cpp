@@ -4,10 +4,12 @@
 #include <cstring>
 #include <map>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "encoding/host_value.hpp"
+#include "host/answer_order.hpp"
 #include "host/device_table.hpp"
 #include "host/driver_state.hpp"
 #include "host/lifecycle.hpp"
@@ -68,6 +70,7 @@ private:
 struct ReadCycle {
     std::map<std::int32_t, std::u16string> groups;
     RequestLines requests;
+    AnswerOrder order;  // the running scan's lines in the order of its answer
     // Numbers the scans, so that a late answer to an earlier scan (its invoke
     // ID in use again) is not filed under a line of the running one.
     std::uint32_t scan = 0;
@@ -187,7 +190,7 @@ std::int32_t SendReadPropertyMultiple(const APDUServices::ObjectPropertyMap& pro
 
 // Cuts the group's request into parts that fit; every line (filed already)
 // notes which part asks for it, so that only that part's answer fills it.
-void SplitRequest(const APDUServices::ObjectPropertyMap& properties, std::size_t maxApdu) {
+void SplitIntoParts(const APDUServices::ObjectPropertyMap& properties, std::size_t maxApdu) {
     auto& cycle = Cycle();
     cycle.parts = APDUServices::SplitRequest(properties, maxApdu);
     for (std::uint32_t part = 0; part < cycle.parts.size(); ++part)
@@ -277,7 +280,9 @@ std::int32_t ReadGroupStart(const char16_t* header, const char16_t* firstAddress
     // Nothing that came before this scan counts for it.
     ClearScan();
     ForgetParts();
+    cycle.order.Begin();
     if (itemCount == 1) {
+        cycle.order.Drop();
         const ResolvedItem item = ResolveParsedItem(0);
         APDUServices::ReadProperty request(APDUServices::AllocateInvokeId());
         Cycle().request = APDUServices::BeginRequest(APDUServices::kServiceReadProperty, address, npdu);
@@ -286,23 +291,30 @@ std::int32_t ReadGroupStart(const char16_t* header, const char16_t* firstAddress
         if (result != 0) return AbandonRequest();
         requests.Set(item.objectType, item.instance, item.property, {0, scan});
     } else if (itemCount > 1) {
-        // The lists of the last request keep their room; objects not in this one go.
+        // The entries of the last request keep their lists' room.
         APDUServices::ObjectPropertyMap& properties = Cycle().properties;
-        for (auto& entry : properties) entry.second.clear();
+        properties.clear();
+        const std::span<const ResolvedItem> items = ParsedItems();
         // Tags of one object usually come together: look the object up once for a run of them.
-        auto object = properties.end();
-        for (std::int32_t i = 0; i < itemCount; ++i) {
-            const ResolvedItem item = ResolveParsedItem(i);
-            const std::pair<std::int32_t, std::int32_t> key{item.objectType, item.instance};
-            if (object == properties.end() || object->first != key) object = properties.try_emplace(key).first;
-            object->second.push_back(static_cast<std::uint32_t>(item.property));
-        }
-        std::erase_if(properties, [](const auto& entry) { return entry.second.empty(); });
-        const auto fileLines = [&] {
-            for (std::int32_t i = 0; i < itemCount; ++i) {
-                const ResolvedItem item = ResolveParsedItem(i);
-                requests.Set(item.objectType, item.instance, item.property, {i, scan});
+        APDUServices::ObjectPropertyMap::Properties* list = nullptr;
+        APDUServices::ObjectPropertyMap::Key key{};
+        for (const ResolvedItem& item : items) {
+            const APDUServices::ObjectPropertyMap::Key itemKey{item.objectType, item.instance};
+            const bool newObject = list == nullptr || itemKey != key;
+            if (newObject) {
+                cycle.order.Add(item.objectType, item.instance, item.property, true, list == nullptr || key < itemKey);
+                key = itemKey;
+                list = &properties[key];
+            } else {
+                cycle.order.Add(item.objectType, item.instance, item.property, false, true);
             }
+            list->push_back(static_cast<std::uint32_t>(item.property));
+        }
+        // A followed scan files its lines only if a value arrives out of order.
+        const auto fileLines = [&] {
+            if (cycle.order.Followed()) return;
+            std::int32_t line = 0;
+            for (const ResolvedItem& item : items) requests.Set(item.objectType, item.instance, item.property, {line++, scan});
         };
         cycle.address = address;
         cycle.npdu = npdu;
@@ -314,8 +326,9 @@ std::int32_t ReadGroupStart(const char16_t* header, const char16_t* firstAddress
             // entries' lock).
             if (result == 0) fileLines();
         } else {
+            cycle.order.Drop();
             fileLines();
-            SplitRequest(properties, maxApdu);
+            SplitIntoParts(properties, maxApdu);
             result = SendReadPropertyMultiple(cycle.parts.front());
         }
         SetStatus(status, result);
@@ -395,6 +408,12 @@ std::int32_t ReadGroupFinish(HostValue* values, std::int32_t itemCount, std::int
 void OnPropertyValue(std::uint8_t, std::int32_t objectType, std::int32_t instance, std::int32_t property,
                      const HostValue& value) {
     auto& cycle = Cycle();
+    if (const std::int32_t* line = cycle.order.NextLine(objectType, instance, property)) {
+        cycle.results.Store(*line, value);
+        APDUServices::NoteAnswerAccepted();
+        return;
+    }
+    cycle.order.File(cycle.requests, cycle.scan);
     const RequestLines::Line* found = cycle.requests.Find(objectType, instance, property);
     if (found == nullptr || found->scan != cycle.scan || found->part != cycle.part) {
         platform::TraceWarning(u"Packet does not belong to us. Packet Discarted!");

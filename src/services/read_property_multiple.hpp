@@ -3,16 +3,12 @@
 #pragma once
 
 #include <cstdint>
-#include <map>
-#include <utility>
 #include <vector>
 
 #include "services/iservice.hpp"
+#include "services/object_property_map.hpp"
 
 namespace APDUServices {
-
-// The content of one request: properties per object, objects in (type, instance) order.
-using ObjectPropertyMap = std::map<std::pair<std::int32_t, std::int32_t>, std::vector<std::uint32_t>>;
 
 // Octets of the request's APDU for these properties, its header included.
 std::size_t RequestApduLength(const ObjectPropertyMap& properties);
