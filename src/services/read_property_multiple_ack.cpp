@@ -34,6 +34,9 @@ constexpr std::uint8_t kTagPropertyValue = 4;
 constexpr std::uint8_t kTagPropertyAccessError = 5;
 constexpr std::uint8_t kContextClassBit = 0x08;
 constexpr std::uint8_t kClosingPropertyValue = (kTagPropertyValue << 4) | kContextClassBit | encoding::kLvtClosing;
+constexpr std::uint8_t kOpeningPropertyValue = (kTagPropertyValue << 4) | kContextClassBit | encoding::kLvtOpening;
+constexpr std::uint8_t kOneOctetPropertyIdentifier = (2 << 4) | kContextClassBit | 1;
+constexpr std::uint8_t kOneOctetEnumerated = (encoding::kTagEnumerated << 4) | 1;
 
 // The bytes of one acknowledgement and a position in them; no read reaches
 // the end.
@@ -161,6 +164,7 @@ private:
     // Hooks fire only once the result's closing tag has been seen, except
     // for the object-not-found status, which stands for the rest of the walk.
     Outcome Result(std::int32_t objectType, std::int32_t instance) {
+        if (UsualResult(objectType, instance)) return Outcome::kNext;
         TagFields tag{};
         std::uint32_t identifier = 0;
         if (!cursor_.NextTag(tag) || !cursor_.Unsigned(tag.lvt, identifier)) return Outcome::kMalformed;
@@ -209,6 +213,28 @@ private:
             if (auto hook = Transactions().hooks.onPropertyValue) hook(invokeId_, objectType, instance, property, value);
         }
         return Outcome::kNext;
+    }
+
+    // The result nearly every answer is made of: a property identifier of one
+    // octet, then a common number as its value (CommonNumber). Read in one
+    // go; false, with nothing consumed, for anything else, which the steps
+    // of Result then take one by one with the same outcome for these bytes.
+    bool UsualResult(std::int32_t objectType, std::int32_t instance) {
+        const std::uint8_t* here = cursor_.Here();
+        const std::size_t remaining = cursor_.Remaining();
+        constexpr std::size_t kHead = 3;  // identifier tag, identifier, opening tag
+        if (objectNotFound_ || remaining <= kHead + 1 || here[0] != kOneOctetPropertyIdentifier ||
+            here[2] != kOpeningPropertyValue)
+            return false;
+        // An Enumerated unknown-object where the value stands has a path of its own.
+        if (here[3] == kOneOctetEnumerated && here[4] == kErrorCodeUnknownObject) return false;
+        const std::size_t used = encoding::DecodeCommonNumber(here + kHead, remaining - kHead, number_);
+        if (used == 0 || kHead + used >= remaining || here[kHead + used] != kClosingPropertyValue) return false;
+        const std::int32_t property = here[1];
+        if (!WithoutCoder(objectType, property)) return false;
+        cursor_.Skip(kHead + used + 1);
+        if (onValue_ != nullptr) onValue_(invokeId_, objectType, instance, property, number_);
+        return true;
     }
 
     // The shape nearly every result has: a number of a property without a
