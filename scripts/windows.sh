@@ -96,13 +96,21 @@ job() { # job NAME COMMAND...: runs in the background, at most three at once
 }
 # A test program that hangs is stopped after 3 minutes (it takes about 20 s).
 # Such a hang has been seen now and then under Wine and not yet explained; it
-# is reported and the program runs once more, so that a second hang fails.
+# is reported with the test it stopped in, and the program runs once more, so
+# that a second hang fails. Each test's start is written as it happens.
 gtest() { # gtest LOADER PREFIX EXE
-  local status=0
-  timeout 180 "$run" "$1" "$2" "$3" --gtest_brief=1 --gtest_filter="$wine_filter" || status=$?
-  [ "$status" -eq 124 ] || return "$status"
-  echo "HUNG: $3 did not end within 180 s under Wine; running it once more"
-  timeout 180 "$run" "$1" "$2" "$3" --gtest_brief=1 --gtest_filter="$wine_filter"
+  local status=0 out
+  out=$(mktemp)
+  WINE_RUN_UNBUFFERED=1 timeout 180 "$run" "$1" "$2" "$3" --gtest_filter="$wine_filter" >"$out" 2>&1 || status=$?
+  grep -v -E '^\[ +(RUN|OK) +\]|^\[-+\]' "$out" | tr -d '\r' || true
+  if [ "$status" -eq 124 ]; then
+    echo "HUNG: $3 did not end within 180 s under Wine, in: $(grep -E '^\[ RUN +\]' "$out" | tail -1 | tr -d '\r')"
+    echo "running it once more"
+    status=0
+    WINE_RUN_UNBUFFERED=1 timeout 180 "$run" "$1" "$2" "$3" --gtest_brief=1 --gtest_filter="$wine_filter" || status=$?
+  fi
+  rm -f "$out"
+  return "$status"
 }
 
 step "Windows programs under Wine (32-bit and 64-bit side by side)"

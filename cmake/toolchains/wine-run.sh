@@ -47,7 +47,14 @@ fi
 # stays 30 s after the last program (a running one makes this a no-op).
 "$wineserver" -p30 </dev/null >/dev/null 2>&1 || true
 
-# The program's output goes through files: Wine starts helper processes that
+# WINE_RUN_UNBUFFERED=1: the output goes straight on, for a caller that writes
+# it to a file and wants to see how far a program got when it had to be
+# stopped.
+if [ "${WINE_RUN_UNBUFFERED:-0}" = 1 ]; then
+  exec "$wine" "$@"
+fi
+
+# Otherwise the output goes through files: Wine starts helper processes that
 # inherit it and outlive the program by a few seconds, and whoever reads a
 # pipe to its end (ctest) would wait for them too.
 output=$(mktemp)

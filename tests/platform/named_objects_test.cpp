@@ -286,18 +286,23 @@ TEST(Thread, JoinWaitsUntilTheBodyReturns) {
     EXPECT_FALSE(thread.IsRunning());
 }
 
-// Says it runs, then waits as WaitForFlag does.
-void SayRunningThenWaitForFlag(void* argument) {
+// Says it runs, then waits for the flag without calling into any library:
+// a thread killed inside a call (a sleep that sets up the thread library's
+// state for this thread, say) may leave a lock of that library or of the
+// heap held, and the next caller in the process then waits forever. This
+// test is about Terminate and Close, not about that hazard of killing a thread.
+void SayRunningThenSpinForFlag(void* argument) {
     auto* flag = static_cast<std::atomic<int>*>(argument);
     flag->store(-1);
-    while (flag->load() == -1) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    while (flag->load() == -1) {
+    }
 }
 
 TEST(Thread, TerminateAndCloseNeverWaitForAStuckThread) {
     // Outlives the test: where the thread is only abandoned, it still reads it.
     static std::atomic<int> release{0};
     platform::Thread thread;
-    ASSERT_TRUE(thread.Start(&SayRunningThenWaitForFlag, &release));
+    ASSERT_TRUE(thread.Start(&SayRunningThenSpinForFlag, &release));
     // Stuck, not starting: a thread terminated while the system still sets
     // it up (its loader and runtime locks held) can take the process down.
     while (release.load() != -1) std::this_thread::sleep_for(std::chrono::milliseconds(1));
