@@ -45,13 +45,6 @@ public:
 
     // Empties the map; the entries keep their lists' room for the next request.
     void clear() { count_ = 0; }
-    // Drops the objects whose lists are empty, keeping the order.
-    void EraseEmptyLists() {
-        const auto end = begin() + static_cast<std::ptrdiff_t>(count_);
-        const auto kept = std::stable_partition(begin(), end, [](const Entry& entry) { return !entry.second.empty(); });
-        count_ = static_cast<std::size_t>(kept - begin());
-    }
-
     bool empty() const { return count_ == 0; }
     std::size_t size() const { return count_; }
     iterator begin() { return entries_.begin(); }
