@@ -3,6 +3,7 @@
 #include <set>
 
 #include "sim/ids.hpp"
+#include "support/hex.hpp"
 #include "sim/tag_reader.hpp"
 #include "sim_client.hpp"
 
@@ -120,6 +121,46 @@ TEST_F(ReadPropertyMultipleTest, AllOnAnUnknownObjectIsOneError) {
     EXPECT_EQ(results[0].property, p::kAll);
     EXPECT_TRUE(results[0].error);
     EXPECT_EQ(results[0].content, (Bytes{0x91, 0x01, 0x91, 31}));
+}
+
+// The octets of one answer that mixes stored, commanded and computed values,
+// array elements, each per-property error, the wildcard device and a
+// selection: a change on the answer path cannot move a single octet unseen.
+TEST_F(ReadPropertyMultipleTest, MixedAnswerKeepsEveryOctet) {
+    ASSERT_EQ(Write(t::kAnalogValue, 2, p::kPresentValue, sim::Value::Real(30), 8).at(0), 0x20);
+    using Reads = std::vector<std::pair<std::uint32_t, std::optional<std::uint32_t>>>;
+    Bytes request = ConfirmedHeader(30, 14);
+    const auto add = [&](std::uint32_t type, std::uint32_t instance, const Reads& reads) {
+        AppendContextObjectId(request, 0, type, instance);
+        request.push_back(0x1E);
+        for (const auto& [prop, index] : reads) {
+            AppendContextUnsigned(request, 0, prop);
+            if (index) AppendContextUnsigned(request, 1, *index);
+        }
+        request.push_back(0x1F);
+    };
+    add(t::kAnalogValue, 1,
+        {{p::kPresentValue, {}}, {p::kRelinquishDefault, {}}, {p::kStatusFlags, {}}, {p::kUnits, 1},
+         {p::kPriorityArray, 0}, {p::kPriorityArray, 17}, {9999, {}}});
+    add(t::kAnalogValue, 2, {{p::kPresentValue, {}}, {p::kPriorityArray, 8}, {p::kPriorityArray, 9}});
+    add(t::kAnalogOutput, 999, {{p::kPresentValue, {}}});
+    add(t::kDevice, 4194303, {{p::kVendorIdentifier, {}}});
+    add(t::kBinaryInput, 1, {{p::kPropertyList, {}}});
+    add(t::kMultiStateValue, 1, {{p::kRequired, {}}});
+    const auto answer = Exchange(request);
+    ASSERT_TRUE(answer);
+    EXPECT_TRUE(testing_support::BytesAre(*answer,
+        "30 1e 0e"
+        " 0c 00 80 00 01 1e 29 55 4e 44 41 a8 00 00 4f 29 68 4e 44 41 a8 00 00 4f 29 6f 4e 82 04 00 4f"
+        " 29 75 39 01 5e 91 02 91 32 5f 29 57 39 00 4e 21 10 4f 29 57 39 11 5e 91 02 91 2a 5f"
+        " 2a 27 0f 5e 91 02 91 20 5f 1f"
+        " 0c 00 80 00 02 1e 29 55 4e 44 41 f0 00 00 4f 29 57 39 08 4e 44 41 f0 00 00 4f 29 57 39 09 4e 00 4f 1f"
+        " 0c 00 40 03 e7 1e 29 55 5e 91 01 91 1f 5f 1f"
+        " 0c 02 00 04 d2 1e 29 78 4e 22 03 e7 4f 1f"
+        " 0c 00 c0 00 01 1e 2a 01 73 4e 91 04 91 1c 91 24 91 2e 91 51 91 54 91 55 91 67 91 6f 4f 1f"
+        " 0c 04 c0 00 01 1e 29 24 4e 91 00 4f 29 4a 4e 21 04 4f 29 4b 4e c4 04 c0 00 01 4f"
+        " 29 4d 4e 75 07 00 53 65 61 73 6f 6e 4f 29 4f 4e 91 13 4f 29 51 4e 10 4f 29 55 4e 21 01 4f"
+        " 29 6f 4e 82 04 00 4f 1f"));
 }
 
 TEST_F(ReadPropertyMultipleTest, MalformedListsAreRejected) {

@@ -1,6 +1,7 @@
 #include "sim/device_core.hpp"
 
 #include <algorithm>
+#include <utility>
 
 #include "sim/ids.hpp"
 #include "sim/services.hpp"
@@ -83,9 +84,8 @@ void DeviceCore::OnConfirmedRequest(const Peer& from, const std::uint8_t* apdu, 
         return;
     }
     const std::size_t limit = std::min(MaxApduFromCode(apdu[1] & 0x0F), maxApdu_);
-    encoding::ByteVector whole = MakeComplexAck(invokeId, serviceChoice, answer.body);
-    if (whole.size() <= limit) {
-        send_(from, whole);
+    if (kComplexAckHeader + answer.body.size() <= limit) {
+        send_(from, MakeComplexAck(invokeId, serviceChoice, std::move(answer.body)));
         return;
     }
     if ((apdu[0] & kSegmentedResponseAccepted) == 0 || !segmentsAnswers_) {

@@ -91,17 +91,16 @@ bool ParseNpdu(const std::uint8_t* data, std::size_t length, const Peer& from, c
     return true;
 }
 
-encoding::ByteVector BuildFrame(const Peer& to, const Placement& placement, const encoding::ByteVector& apdu) {
-    encoding::ByteVector frame{kBvlcType, kOriginalUnicast, 0, 0};
-    const encoding::ByteVector npdu = BuildNpdu(to, placement, apdu);
-    frame.insert(frame.end(), npdu.begin(), npdu.end());
-    frame[2] = static_cast<std::uint8_t>(frame.size() >> 8);
-    frame[3] = static_cast<std::uint8_t>(frame.size());
-    return frame;
-}
+namespace {
 
-encoding::ByteVector BuildNpdu(const Peer& to, const Placement& placement, const encoding::ByteVector& apdu) {
-    encoding::ByteVector frame{kNpduVersion, 0};
+// The network layer header and the APDU, after what frame holds; the frame
+// is sized for all of it at once.
+void AppendNpdu(encoding::ByteVector& frame, const Peer& to, const Placement& placement,
+                const encoding::ByteVector& apdu) {
+    // The longest header: version, control, both addresses, hop count.
+    frame.reserve(frame.size() + 9 + to.mac.size() + placement.mac.size() + apdu.size());
+    const std::size_t controlAt = frame.size() + 1;
+    frame.insert(frame.end(), {kNpduVersion, 0});
     std::uint8_t control = 0;
     if (to.routed) {
         control |= kDestinationPresent;
@@ -116,9 +115,24 @@ encoding::ByteVector BuildNpdu(const Peer& to, const Placement& placement, const
         frame.insert(frame.end(), placement.mac.begin(), placement.mac.end());
     }
     if (to.routed) frame.push_back(kHopCount);
-    frame[1] = control;
+    frame[controlAt] = control;
     frame.insert(frame.end(), apdu.begin(), apdu.end());
+}
+
+}  // namespace
+
+encoding::ByteVector BuildFrame(const Peer& to, const Placement& placement, const encoding::ByteVector& apdu) {
+    encoding::ByteVector frame{kBvlcType, kOriginalUnicast, 0, 0};
+    AppendNpdu(frame, to, placement, apdu);
+    frame[2] = static_cast<std::uint8_t>(frame.size() >> 8);
+    frame[3] = static_cast<std::uint8_t>(frame.size());
     return frame;
+}
+
+encoding::ByteVector BuildNpdu(const Peer& to, const Placement& placement, const encoding::ByteVector& apdu) {
+    encoding::ByteVector npdu;
+    AppendNpdu(npdu, to, placement, apdu);
+    return npdu;
 }
 
 }  // namespace sim

@@ -87,12 +87,8 @@ bool ApplyProperty(Object& object, const std::string& token, std::string& error)
     if (!ParsePropertyText(token.substr(equals + 1), like, values, isArray, error)) return false;
     if (*prop == p::kPriorityArray && commandable) {
         if (values.size() != kPriorityLevels) return error = "priority-array needs 16 values", false;
-        for (std::size_t i = 0; i < kPriorityLevels; ++i) {
-            if (values[i].kind == Kind::kNull)
-                object.priorityArray[i].reset();
-            else
-                object.priorityArray[i] = values[i];
-        }
+        for (std::size_t i = 0; i < kPriorityLevels; ++i)
+            object.priorityArray.Set(i, values[i].kind == Kind::kNull ? std::nullopt : std::optional(values[i]));
         return true;
     }
     object.properties[*prop] = Property{values, isArray};

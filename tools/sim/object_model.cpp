@@ -84,17 +84,19 @@ Object& ObjectDatabase::Add(Object object) {
         props[p::kPriorityArray].array = true;
     }
     const ObjectId id = object.id;
-    return objects_[id] = std::move(object);
+    Object& stored = objects_[id] = std::move(object);
+    index_[IndexKey(id)] = &stored;
+    return stored;
 }
 
 Object* ObjectDatabase::Find(ObjectId id) {
-    const auto found = objects_.find(id);
-    return found == objects_.end() ? nullptr : &found->second;
+    const auto found = index_.find(IndexKey(id));
+    return found == index_.end() ? nullptr : found->second;
 }
 
 const Object* ObjectDatabase::Find(ObjectId id) const {
-    const auto found = objects_.find(id);
-    return found == objects_.end() ? nullptr : &found->second;
+    const auto found = index_.find(IndexKey(id));
+    return found == index_.end() ? nullptr : found->second;
 }
 
 namespace {
@@ -102,8 +104,7 @@ namespace {
 // What a commandable object presents: its first occupied priority slot, else
 // its relinquish default; null when it has neither.
 const Value* CommandedValue(const Object& object) {
-    for (const auto& slot : object.priorityArray)
-        if (slot) return &*slot;
+    if (const Value* commanded = object.priorityArray.Highest()) return commanded;
     const auto fallback = object.properties.find(p::kRelinquishDefault);
     if (fallback == object.properties.end() || fallback->second.values.empty()) return nullptr;
     return &fallback->second.values.front();
@@ -150,63 +151,72 @@ bool IsComputed(const Object& object, std::uint32_t prop) {
            prop == p::kStatusFlags || prop == p::kLocalDate || prop == p::kLocalTime;
 }
 
-bool EncodeRead(const Property& property, std::optional<std::uint32_t> index, encoding::ByteVector& out,
-                AccessError& error) {
-    if (index && *index != kWholeArray) {
-        if (!property.array) return error = Fail(error_class::kProperty, error_code::kPropertyIsNotAnArray), false;
-        if (*index == 0) {
-            EncodeValue(out, Value::Unsigned(static_cast<std::uint32_t>(property.values.size())));
-            return true;
-        }
-        if (*index > property.values.size())
-            return error = Fail(error_class::kProperty, error_code::kInvalidArrayIndex), false;
-        EncodeValue(out, property.values[*index - 1]);
+// One element of an array, or its length for index 0.
+bool EncodeElement(const Property& property, std::uint32_t index, OctetWriter& out, AccessError& error) {
+    if (!property.array) return error = Fail(error_class::kProperty, error_code::kPropertyIsNotAnArray), false;
+    if (index == 0) {
+        EncodeValue(out, Value::Unsigned(static_cast<std::uint32_t>(property.values.size())));
         return true;
     }
+    if (index > property.values.size())
+        return error = Fail(error_class::kProperty, error_code::kInvalidArrayIndex), false;
+    EncodeValue(out, property.values[index - 1]);
+    return true;
+}
+
+bool EncodeRead(const Property& property, std::optional<std::uint32_t> index, OctetWriter& out,
+                AccessError& error) {
+    if (index && *index != kWholeArray) return EncodeElement(property, *index, out, error);
     for (const Value& value : property.values) EncodeValue(out, value);
     return true;
 }
 
 }  // namespace
 
-bool ObjectDatabase::Read(ObjectId id, std::uint32_t prop, std::optional<std::uint32_t> index,
-                          encoding::ByteVector& out, AccessError& error) const {
+bool ObjectDatabase::Read(ObjectId id, std::uint32_t prop, std::optional<std::uint32_t> index, OctetWriter& out,
+                          AccessError& error) const {
     return Read(Find(id), prop, index, out, error);
 }
 
 bool ObjectDatabase::Read(const Object* object, std::uint32_t prop, std::optional<std::uint32_t> index,
-                          encoding::ByteVector& out, AccessError& error) const {
+                          OctetWriter& out, AccessError& error) const {
     if (object == nullptr) return error = Fail(error_class::kObject, error_code::kUnknownObject), false;
     if (object->unreadable) return error = Fail(error_class::kProperty, error_code::kReadAccessDenied), false;
-    // Most reads are of stored values: encode them where they lie.
-    if (!IsComputed(*object, prop)) {
-        const auto stored = object->properties.find(prop);
-        if (stored == object->properties.end())
-            return error = Fail(error_class::kProperty, error_code::kUnknownProperty), false;
-        return EncodeRead(stored->second, index, out, error);
-    }
-    if (prop == p::kPresentValue && !index && object->properties.count(prop) != 0) {
+    // The present value of a commandable object, read on every scan: Add gave
+    // the object the property, so it needs no look-up.
+    if (prop == p::kPresentValue && object->commandable && !index) {
         if (const Value* commanded = CommandedValue(*object)) {
             EncodeValue(out, *commanded);
             return true;
         }
     }
-    const std::optional<Property> resolved = Resolve(*object, prop);
+    // Computed properties are listed too: a property the object lacks is unknown either way.
+    const auto stored = object->properties.find(prop);
+    if (stored == object->properties.end())
+        return error = Fail(error_class::kProperty, error_code::kUnknownProperty), false;
+    // Most reads are of stored values: encode them where they lie.
+    if (!IsComputed(*object, prop)) return EncodeRead(stored->second, index, out, error);
+    return ReadResolved(*object, prop, index, out, error);
+}
+
+bool ObjectDatabase::ReadResolved(const Object& object, std::uint32_t prop, std::optional<std::uint32_t> index,
+                                  OctetWriter& out, AccessError& error) const {
+    const std::optional<Property> resolved = Resolve(object, prop);
     if (!resolved) return error = Fail(error_class::kProperty, error_code::kUnknownProperty), false;
     return EncodeRead(*resolved, index, out, error);
 }
 
 bool ObjectDatabase::WriteCommanded(Object& object, const Value& value, std::uint32_t priority,
                                     AccessError& error) {
-    auto& slot = object.priorityArray[priority - 1];
+    const std::size_t slot = priority - 1;
     if (value.kind == Kind::kNull) {
-        slot.reset();
+        object.priorityArray.Set(slot, std::nullopt);
         return true;
     }
     const Value& reference = object.properties[p::kRelinquishDefault].values.at(0);
     if (value.kind != reference.kind) return error = Fail(error_class::kProperty, error_code::kInvalidDataType), false;
     if (!InRangeFor(object, value)) return error = Fail(error_class::kProperty, error_code::kValueOutOfRange), false;
-    slot = value;
+    object.priorityArray.Set(slot, value);
     return true;
 }
 

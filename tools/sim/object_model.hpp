@@ -4,11 +4,14 @@
 #pragma once
 
 #include <array>
+#include <bit>
 #include <compare>
 #include <cstddef>
 #include <cstdint>
 #include <map>
 #include <optional>
+#include <utility>
+#include <unordered_map>
 #include <vector>
 
 #include "encoding/byte_vector.hpp"
@@ -29,11 +32,37 @@ struct Property {
 
 inline constexpr std::size_t kPriorityLevels = 16;
 
+// The command slots of a commandable object, priority 1 (slot 0) first. It
+// knows which slots are occupied, so the present value is found without a
+// walk over the slots on every read.
+class PriorityArray {
+public:
+    using Slots = std::array<std::optional<Value>, kPriorityLevels>;
+
+    const Slots& slots() const { return slots_; }
+    Slots::const_iterator begin() const { return slots_.begin(); }
+    Slots::const_iterator end() const { return slots_.end(); }
+    const std::optional<Value>& operator[](std::size_t slot) const { return slots_[slot]; }
+
+    // A value, or nullopt to relinquish the slot.
+    void Set(std::size_t slot, std::optional<Value> value) {
+        const auto bit = static_cast<std::uint16_t>(1u << slot);
+        occupied_ = static_cast<std::uint16_t>(value ? occupied_ | bit : occupied_ & ~bit);
+        slots_[slot] = std::move(value);
+    }
+    // The occupied slot of the highest priority; null when every slot is empty.
+    const Value* Highest() const { return occupied_ == 0 ? nullptr : &*slots_[std::countr_zero(occupied_)]; }
+
+private:
+    Slots slots_;
+    std::uint16_t occupied_ = 0;  // bit n: slot n holds a value
+};
+
 struct Object {
     ObjectId id;
     std::map<std::uint32_t, Property> properties;
     bool commandable = false;
-    std::array<std::optional<Value>, kPriorityLevels> priorityArray;
+    PriorityArray priorityArray;
     bool unreadable = false;  // every read answers read-access-denied
 };
 
@@ -49,6 +78,13 @@ bool IsCommandableType(std::uint32_t type);
 
 class ObjectDatabase {
 public:
+    ObjectDatabase() = default;
+    // Moves keep the objects where they are, so the index stays valid; copies would not.
+    ObjectDatabase(ObjectDatabase&&) = default;
+    ObjectDatabase& operator=(ObjectDatabase&&) = default;
+    ObjectDatabase(const ObjectDatabase&) = delete;
+    ObjectDatabase& operator=(const ObjectDatabase&) = delete;
+
     // Adds or replaces the object; commandable types get their flag and the
     // properties that belong to commanding.
     Object& Add(Object object);
@@ -64,11 +100,11 @@ public:
 
     // Appends the encoded value (all elements without an index, the element
     // or the length with one); false with the error otherwise.
-    bool Read(ObjectId id, std::uint32_t property, std::optional<std::uint32_t> index, encoding::ByteVector& out,
+    bool Read(ObjectId id, std::uint32_t property, std::optional<std::uint32_t> index, OctetWriter& out,
               AccessError& error) const;
     // The same for an object already looked up (null: unknown object).
-    bool Read(const Object* object, std::uint32_t property, std::optional<std::uint32_t> index,
-              encoding::ByteVector& out, AccessError& error) const;
+    bool Read(const Object* object, std::uint32_t property, std::optional<std::uint32_t> index, OctetWriter& out,
+              AccessError& error) const;
 
     // data holds the application-tagged value(s) of the request.
     bool Write(ObjectId id, std::uint32_t property, std::optional<std::uint32_t> index, const std::uint8_t* data,
@@ -78,9 +114,16 @@ public:
     std::vector<std::uint32_t> PropertiesOf(const Object& object, Selection selection) const;
 
 private:
+    // A computed property: resolved, then encoded (apart from the hot path of Read).
+    bool ReadResolved(const Object& object, std::uint32_t property, std::optional<std::uint32_t> index,
+                      OctetWriter& out, AccessError& error) const;
     bool WriteCommanded(Object& object, const Value& value, std::uint32_t priority, AccessError& error);
 
-    std::map<ObjectId, Object> objects_;
+    static std::uint64_t IndexKey(ObjectId id) { return std::uint64_t{id.type} << 32 | id.instance; }
+
+    std::map<ObjectId, Object> objects_;  // in order, for the object-list
+    // The same objects by identifier: every request looks objects up here.
+    std::unordered_map<std::uint64_t, Object*> index_;
     ObjectId device_;
 };
 

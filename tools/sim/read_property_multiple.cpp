@@ -1,36 +1,34 @@
 // ReadPropertyMultiple: every requested property gets its value or its own
 // error, so one bad reference never spoils the others.
-#include "encoding/tags.hpp"
+#include "sim/device_core.hpp"
 #include "sim/ids.hpp"
+#include "sim/octet_writer.hpp"
 #include "sim/services.hpp"
 #include "sim/tag_reader.hpp"
 
 namespace sim {
 namespace {
 
-using encoding::ByteVector;
-using encoding::MakeContextTag;
-
-void EncodeContextUnsigned(ByteVector& out, std::uint32_t number, std::uint32_t value) {
-    encoding::EncodeUnsignedWithTag(
-        out, value, MakeContextTag(number, static_cast<std::uint32_t>(encoding::UnsignedOctetCount(value))));
-}
+using encoding::kLvtClosing;
+using encoding::kLvtOpening;
 
 void EncodeResult(const ObjectDatabase& db, const Object* object, std::uint32_t prop,
-                  std::optional<std::uint32_t> index, ByteVector& out) {
-    EncodeContextUnsigned(out, 2, prop);
-    if (index) EncodeContextUnsigned(out, 3, *index);
-    // The value is encoded in place; an error takes its place instead.
-    const std::size_t mark = out.size();
-    out.push_back(MakeContextTag(4, encoding::kLvtOpening));
+                  std::optional<std::uint32_t> index, OctetWriter& out) {
+    std::uint8_t* at = PutUnsigned(out.Room(11), ContextTag(2, 0), prop);
+    if (index) at = PutUnsigned(at, ContextTag(3, 0), *index);
+    out.Commit(at);
+    // The value is encoded in place, between [4] tags; an error takes the place of all three.
+    const std::size_t mark = out.Size();
+    *at = ContextTag(4, kLvtOpening);
+    out.Commit(at + 1);
     AccessError error;
     if (db.Read(object, prop, index, out, error)) {
-        out.push_back(MakeContextTag(4, encoding::kLvtClosing));
+        out.Put(ContextTag(4, kLvtClosing));
     } else {
-        out.resize(mark);
-        out.push_back(MakeContextTag(5, encoding::kLvtOpening));
+        out.Truncate(mark);
+        out.Put(ContextTag(5, kLvtOpening));
         EncodeErrorPair(out, error);
-        out.push_back(MakeContextTag(5, encoding::kLvtClosing));
+        out.Put(ContextTag(5, kLvtClosing));
     }
 }
 
@@ -45,17 +43,18 @@ std::optional<Selection> SelectionOf(std::uint32_t prop) {
 
 ServiceAnswer ReadPropertyMultipleService(const ObjectDatabase& db, const std::uint8_t* body, std::size_t length) {
     TagReader reader(body, length);
-    ServiceAnswer answer;
-    answer.type = ServiceAnswer::Type::kComplexAck;
-    ByteVector& out = answer.body;
     if (reader.AtEnd()) return Rejected(reject_reason::kMissingRequiredParameter);
+    OctetWriter out;
+    // Most answers fit one APDU: room for that at once rather than step by step.
+    out.Reserve(kDeviceMaxApdu);
     while (!reader.AtEnd()) {
         ObjectId id;
         if (!reader.ReadContextObjectId(0, id.type, id.instance) || !reader.ReadOpening(1))
             return RejectedAt(body, length, reader.Position());
         id = ResolveWildcard(db, id);
-        encoding::EncodeObjectIdentifierWithTag(out, id.type, id.instance, MakeContextTag(0, 4));
-        out.push_back(MakeContextTag(1, encoding::kLvtOpening));
+        std::uint8_t* at = PutObjectIdentifier(out.Room(6), ContextTag(0, 4), id.type, id.instance);
+        *at++ = ContextTag(1, kLvtOpening);
+        out.Commit(at);
         bool any = false;
         const Object* object = db.Find(id);
         while (!reader.ReadClosing(1)) {
@@ -73,8 +72,11 @@ ServiceAnswer ReadPropertyMultipleService(const ObjectDatabase& db, const std::u
                 EncodeResult(db, object, each, std::nullopt, out);
         }
         if (!any) return Rejected(reject_reason::kMissingRequiredParameter);
-        out.push_back(MakeContextTag(1, encoding::kLvtClosing));
+        out.Put(ContextTag(1, kLvtClosing));
     }
+    ServiceAnswer answer;
+    answer.type = ServiceAnswer::Type::kComplexAck;
+    answer.body = out.Take();
     return answer;
 }
 

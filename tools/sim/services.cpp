@@ -29,14 +29,16 @@ const Value* FirstValue(const Object& device, std::uint32_t prop) {
 
 }  // namespace
 
-ObjectId ResolveWildcard(const ObjectDatabase& db, ObjectId id) {
-    if (id.type == object_type::kDevice && id.instance == kWildcardInstance) return db.DeviceId();
-    return id;
+void EncodeErrorPair(ByteVector& out, const AccessError& error) {
+    OctetWriter writer(std::move(out));
+    EncodeErrorPair(writer, error);
+    out = writer.Take();
 }
 
-void EncodeErrorPair(ByteVector& out, const AccessError& error) {
-    encoding::EncodeEnumerated(out, error.errorClass);
-    encoding::EncodeEnumerated(out, error.code);
+void EncodeErrorPair(OctetWriter& out, const AccessError& error) {
+    constexpr std::uint8_t kEnumerated = ApplicationTag(encoding::kTagEnumerated, 0);
+    std::uint8_t* at = PutUnsigned(out.Room(10), kEnumerated, error.errorClass);
+    out.Commit(PutUnsigned(at, kEnumerated, error.code));
 }
 
 ServiceAnswer Rejected(std::uint8_t reason) {
@@ -62,13 +64,14 @@ ServiceAnswer ReadPropertyService(const ObjectDatabase& db, const std::uint8_t* 
     id = ResolveWildcard(db, id);
 
     ServiceAnswer answer;
-    ByteVector value;
+    OctetWriter writer;
     AccessError error;
-    if (!db.Read(id, prop, arrayIndex, value, error)) {
+    if (!db.Read(id, prop, arrayIndex, writer, error)) {
         answer.type = ServiceAnswer::Type::kError;
         EncodeErrorPair(answer.body, error);
         return answer;
     }
+    const ByteVector value = writer.Take();
     answer.type = ServiceAnswer::Type::kComplexAck;
     ByteVector& out = answer.body;
     encoding::EncodeObjectIdentifierWithTag(out, id.type, id.instance, MakeContextTag(0, 4));
@@ -136,10 +139,9 @@ std::optional<ByteVector> WhoIsService(const ObjectDatabase& db, const std::uint
     return apdu;
 }
 
-ByteVector MakeComplexAck(std::uint8_t invokeId, std::uint8_t service, const ByteVector& body) {
-    ByteVector apdu{kPduComplexAck, invokeId, service};
-    apdu.insert(apdu.end(), body.begin(), body.end());
-    return apdu;
+ByteVector MakeComplexAck(std::uint8_t invokeId, std::uint8_t service, ByteVector body) {
+    body.insert(body.begin(), {kPduComplexAck, invokeId, service});
+    return body;
 }
 
 ByteVector MakeAnswerApdu(const ServiceAnswer& answer, std::uint8_t invokeId, std::uint8_t service) {

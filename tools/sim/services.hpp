@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "encoding/byte_vector.hpp"
+#include "sim/ids.hpp"
 #include "sim/object_model.hpp"
 
 namespace sim {
@@ -27,15 +28,20 @@ std::optional<encoding::ByteVector> WhoIsService(const ObjectDatabase& db, const
                                                   std::size_t length);
 
 // The complete APDUs of the other answers.
-encoding::ByteVector MakeComplexAck(std::uint8_t invokeId, std::uint8_t service, const encoding::ByteVector& body);
+// The header goes in front of the body in place: a body with room to spare is not copied.
+encoding::ByteVector MakeComplexAck(std::uint8_t invokeId, std::uint8_t service, encoding::ByteVector body);
+inline constexpr std::size_t kComplexAckHeader = 3;
 encoding::ByteVector MakeAnswerApdu(const ServiceAnswer& answer, std::uint8_t invokeId, std::uint8_t service);
 encoding::ByteVector MakeReject(std::uint8_t invokeId, std::uint8_t reason);
 encoding::ByteVector MakeAbort(std::uint8_t invokeId, std::uint8_t reason);
 
 // Shared by the read services.
 inline constexpr std::uint32_t kWildcardInstance = 4194303;
-ObjectId ResolveWildcard(const ObjectDatabase& db, ObjectId id);
+inline ObjectId ResolveWildcard(const ObjectDatabase& db, ObjectId id) {
+    return id.type == object_type::kDevice && id.instance == kWildcardInstance ? db.DeviceId() : id;
+}
 void EncodeErrorPair(encoding::ByteVector& out, const AccessError& error);
+void EncodeErrorPair(OctetWriter& out, const AccessError& error);
 ServiceAnswer Rejected(std::uint8_t reason);
 // missing-required-parameter when the body ended, invalid-tag otherwise.
 ServiceAnswer RejectedAt(const std::uint8_t* body, std::size_t length, std::size_t position);

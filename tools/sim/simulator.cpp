@@ -147,7 +147,7 @@ std::string Simulator::LineName() const { return impl_->lineName; }
 std::optional<std::array<std::optional<Value>, kPriorityLevels>> Simulator::PriorityArray(
     std::uint32_t type, std::uint32_t instance) const {
     return impl_->WithObject(type, instance, [](const Object& object) {
-        return object.commandable ? std::optional(object.priorityArray) : std::nullopt;
+        return object.commandable ? std::optional(object.priorityArray.slots()) : std::nullopt;
     });
 }
 

@@ -64,7 +64,7 @@ bool TagReader::NextIsClosing(std::uint32_t number) const {
     return Peek(tag) && tag.closing && tag.number == number;
 }
 
-bool TagReader::ReadContextUnsigned(std::uint32_t number, std::uint32_t& value) {
+bool TagReader::ReadLongContextUnsigned(std::uint32_t number, std::uint32_t& value) {
     Tag tag;
     if (!Peek(tag) || !tag.context || tag.opening || tag.closing || tag.number != number) return false;
     if (tag.length < 1 || tag.length > 4) return false;
@@ -73,7 +73,7 @@ bool TagReader::ReadContextUnsigned(std::uint32_t number, std::uint32_t& value) 
     return true;
 }
 
-bool TagReader::ReadContextObjectId(std::uint32_t number, std::uint32_t& type, std::uint32_t& instance) {
+bool TagReader::ReadLongContextObjectId(std::uint32_t number, std::uint32_t& type, std::uint32_t& instance) {
     Tag tag;
     if (!Peek(tag) || !tag.context || tag.opening || tag.closing || tag.number != number || tag.length != 4)
         return false;
@@ -84,16 +84,10 @@ bool TagReader::ReadContextObjectId(std::uint32_t number, std::uint32_t& type, s
     return true;
 }
 
-bool TagReader::ReadOpening(std::uint32_t number) {
+bool TagReader::ReadLongBracket(std::uint32_t number, std::uint8_t lvt) {
     Tag tag;
-    if (!Peek(tag) || !tag.opening || tag.number != number) return false;
-    position_ += tag.headerSize;
-    return true;
-}
-
-bool TagReader::ReadClosing(std::uint32_t number) {
-    Tag tag;
-    if (!Peek(tag) || !tag.closing || tag.number != number) return false;
+    if (!Peek(tag) || !(lvt == encoding::kLvtOpening ? tag.opening : tag.closing) || tag.number != number)
+        return false;
     position_ += tag.headerSize;
     return true;
 }

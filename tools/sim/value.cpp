@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 #include "encoding/tags.hpp"
 #include "sim/tag_reader.hpp"
@@ -9,15 +10,23 @@
 namespace sim {
 namespace {
 
-void AppendTagAndLength(encoding::ByteVector& out, Kind kind, std::size_t length) {
+constexpr std::size_t kLongestHeader = 6;  // tag octet, 255, four length octets
+
+// The tag and length of a value with length content octets.
+std::uint8_t* PutTagAndLength(std::uint8_t* at, Kind kind, std::size_t length) {
     const auto n = static_cast<std::uint32_t>(length);
-    out.push_back(encoding::MakeApplicationTag(static_cast<std::uint32_t>(kind),
-                                               std::min<std::uint32_t>(n, encoding::kLvtExtendedLength)));
-    encoding::WriteExtendedLength(out, n);
+    *at++ = ApplicationTag(static_cast<std::uint32_t>(kind), static_cast<std::uint8_t>(std::min<std::uint32_t>(n, 5)));
+    if (n < 5) return at;
+    if (n <= 253) {
+        *at++ = static_cast<std::uint8_t>(n);
+        return at;
+    }
+    *at++ = n <= 0xFFFFu ? 254 : 255;
+    return PutBigEndian(at, n, n <= 0xFFFFu ? 2 : 4);
 }
 
 // Two's complement in the fewest octets that keep the sign.
-void EncodeSignedMinimal(encoding::ByteVector& out, std::int32_t value) {
+std::uint8_t* PutSignedMinimal(std::uint8_t* at, std::int32_t value) {
     int octets = 4;
     if (value >= -128 && value <= 127)
         octets = 1;
@@ -25,8 +34,15 @@ void EncodeSignedMinimal(encoding::ByteVector& out, std::int32_t value) {
         octets = 2;
     else if (value >= -8388608 && value <= 8388607)
         octets = 3;
-    out.push_back(encoding::MakeApplicationTag(encoding::kTagSigned, static_cast<std::uint32_t>(octets)));
-    for (int i = octets - 1; i >= 0; --i) out.push_back(static_cast<std::uint8_t>(static_cast<std::uint32_t>(value) >> (8 * i)));
+    *at++ = ApplicationTag(encoding::kTagSigned, static_cast<std::uint8_t>(octets));
+    return PutBigEndian(at, static_cast<std::uint32_t>(value), octets);
+}
+
+// A value of kind with its content octets.
+void PutWithContent(OctetWriter& out, Kind kind, const std::uint8_t* content, std::size_t length) {
+    std::uint8_t* at = PutTagAndLength(out.Room(kLongestHeader + length), kind, length);
+    if (length != 0) std::memcpy(at, content, length);
+    out.Commit(at + length);
 }
 
 }  // namespace
@@ -83,41 +99,57 @@ bool Value::operator==(const Value& o) const {
     }
 }
 
-void EncodeValue(encoding::ByteVector& out, const Value& v) {
+void EncodeOtherValue(OctetWriter& out, const Value& v) {
     switch (v.kind) {
-        case Kind::kNull: out.push_back(0x00); break;
-        case Kind::kBoolean: encoding::EncodeBoolean(out, v.boolean); break;
-        case Kind::kUnsigned: encoding::EncodeUnsigned(out, v.number); break;
-        case Kind::kSigned: EncodeSignedMinimal(out, v.integer); break;
-        case Kind::kReal: encoding::EncodeReal(out, v.real); break;
-        case Kind::kDouble: encoding::EncodeDouble(out, v.dbl); break;
-        case Kind::kEnumerated: encoding::EncodeEnumerated(out, v.number); break;
-        case Kind::kObjectIdentifier: encoding::EncodeObjectIdentifier(out, v.number, v.instance); break;
-        case Kind::kCharacterString:
-            AppendTagAndLength(out, v.kind, v.text.size() + 1);
-            out.push_back(0);  // character set: UTF-8
-            out.insert(out.end(), v.text.begin(), v.text.end());
-            break;
+        case Kind::kNull: out.Put(ApplicationTag(encoding::kTagNull, 0)); return;
+        case Kind::kBoolean: out.Put(ApplicationTag(encoding::kTagBoolean, v.boolean ? 1 : 0)); return;
+        case Kind::kObjectIdentifier:
+            out.Commit(PutObjectIdentifier(out.Room(5), ApplicationTag(encoding::kTagObjectIdentifier, 4), v.number,
+                                           v.instance));
+            return;
+        case Kind::kSigned: out.Commit(PutSignedMinimal(out.Room(5), v.integer)); return;
+        case Kind::kDouble: {
+            std::uint64_t bits;
+            std::memcpy(&bits, &v.dbl, sizeof bits);
+            std::uint8_t* at = out.Room(10);
+            *at++ = ApplicationTag(encoding::kTagDouble, encoding::kLvtExtendedLength);
+            *at++ = 8;
+            at = PutBigEndian(at, static_cast<std::uint32_t>(bits >> 32), 4);
+            out.Commit(PutBigEndian(at, static_cast<std::uint32_t>(bits), 4));
+            return;
+        }
+        case Kind::kCharacterString: {
+            std::uint8_t* at = PutTagAndLength(out.Room(kLongestHeader + 1 + v.text.size()), v.kind, v.text.size() + 1);
+            *at++ = 0;  // character set: UTF-8
+            if (!v.text.empty()) std::memcpy(at, v.text.data(), v.text.size());
+            out.Commit(at + v.text.size());
+            return;
+        }
         case Kind::kBitString: {
             const std::size_t octets = (v.bits.size() + 7) / 8;
-            AppendTagAndLength(out, v.kind, octets + 1);
-            out.push_back(static_cast<std::uint8_t>(octets * 8 - v.bits.size()));
+            std::uint8_t* at = PutTagAndLength(out.Room(kLongestHeader + 1 + octets), v.kind, octets + 1);
+            *at++ = static_cast<std::uint8_t>(octets * 8 - v.bits.size());
             for (std::size_t i = 0; i < octets; ++i) {
                 std::uint8_t byte = 0;
                 for (std::size_t b = 0; b < 8 && i * 8 + b < v.bits.size(); ++b)
                     if (v.bits[i * 8 + b]) byte |= static_cast<std::uint8_t>(0x80 >> b);
-                out.push_back(byte);
+                *at++ = byte;
             }
-            break;
+            out.Commit(at);
+            return;
         }
         case Kind::kOctetString:
         case Kind::kDate:
-        case Kind::kTime:
-            AppendTagAndLength(out, v.kind, v.octets.size());
-            out.insert(out.end(), v.octets.begin(), v.octets.end());
-            break;
-        case Kind::kEncoded: out.insert(out.end(), v.octets.begin(), v.octets.end()); break;
+        case Kind::kTime: PutWithContent(out, v.kind, v.octets.data(), v.octets.size()); return;
+        case Kind::kEncoded: out.Put(v.octets.data(), v.octets.size()); return;
+        default: return;  // the kinds EncodeValue encodes
     }
+}
+
+void EncodeValue(encoding::ByteVector& out, const Value& value) {
+    OctetWriter writer(std::move(out));
+    EncodeValue(writer, value);
+    out = writer.Take();
 }
 
 bool DecodeValue(const std::uint8_t* data, std::size_t available, Value& value, std::size_t& consumed) {

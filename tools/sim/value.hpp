@@ -4,10 +4,13 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "encoding/byte_vector.hpp"
+#include "encoding/tags.hpp"
+#include "sim/octet_writer.hpp"
 
 namespace sim {
 
@@ -60,6 +63,29 @@ struct Value {
     bool operator==(const Value& other) const;
 };
 
+// The kinds EncodeValue does not encode itself.
+void EncodeOtherValue(OctetWriter& out, const Value& value);
+
+// Appends the value's encoding. The present values of analog, binary and
+// multi-state objects are encoded here, inline: an answer encodes a value
+// for every property it reads.
+inline void EncodeValue(OctetWriter& out, const Value& v) {
+    switch (v.kind) {
+        case Kind::kReal: {
+            std::uint32_t bits;
+            std::memcpy(&bits, &v.real, sizeof bits);
+            std::uint8_t* at = out.Room(5);
+            *at++ = ApplicationTag(encoding::kTagReal, 4);
+            out.Commit(PutBigEndian(at, bits, 4));
+            return;
+        }
+        case Kind::kUnsigned:
+        case Kind::kEnumerated:
+            out.Commit(PutUnsigned(out.Room(5), ApplicationTag(static_cast<std::uint8_t>(v.kind), 0), v.number));
+            return;
+        default: EncodeOtherValue(out, v); return;
+    }
+}
 void EncodeValue(encoding::ByteVector& out, const Value& value);
 
 // One application-tagged primitive at data; false for anything else or for a
