@@ -30,15 +30,15 @@ public:
         filed_ = false;
     }
 
-    // The next tag in the host's order; `newObject` when it starts another
-    // object's run of tags (`ascending` when that object comes after the one
-    // before). Stops following the scan when the request's order would differ
-    // from the tags' order, or the triple is named again in the run.
-    void Add(std::int32_t type, std::int32_t instance, std::int32_t property, bool newObject, bool ascending) {
+    // The next tag in the host's order. Stops following the scan when the
+    // request's order would differ from the tags' order (an object that comes
+    // before the one listed last), or the triple is named again in its
+    // object's run of tags.
+    void Add(std::int32_t type, std::int32_t instance, std::int32_t property) {
         if (!followed_) return;
-        if (newObject) {
+        if (lines_.empty() || !SameObject(lines_.back(), type, instance)) {
+            if (!lines_.empty() && !Before(lines_.back(), type, instance)) return Stop();
             runStart_ = lines_.size();
-            if (!ascending && !lines_.empty()) return Stop();
         } else if (lines_.size() - runStart_ >= kLongestRunSearched) {
             return Stop();
         } else {
@@ -77,6 +77,13 @@ private:
         std::int32_t property;
         std::int32_t line;
     };
+    static bool SameObject(const Line& line, std::int32_t type, std::int32_t instance) {
+        return line.type == type && line.instance == instance;
+    }
+    // The request lists objects by (type, instance).
+    static bool Before(const Line& line, std::int32_t type, std::int32_t instance) {
+        return line.type < type || (line.type == type && line.instance < instance);
+    }
     void Stop() {
         followed_ = false;
         lines_.clear();

@@ -300,15 +300,12 @@ std::int32_t ReadGroupStart(const char16_t* header, const char16_t* firstAddress
         APDUServices::ObjectPropertyMap::Key key{};
         for (const ResolvedItem& item : items) {
             const APDUServices::ObjectPropertyMap::Key itemKey{item.objectType, item.instance};
-            const bool newObject = list == nullptr || itemKey != key;
-            if (newObject) {
-                cycle.order.Add(item.objectType, item.instance, item.property, true, list == nullptr || key < itemKey);
+            if (list == nullptr || itemKey != key) {
                 key = itemKey;
                 list = &properties[key];
-            } else {
-                cycle.order.Add(item.objectType, item.instance, item.property, false, true);
             }
             list->push_back(static_cast<std::uint32_t>(item.property));
+            cycle.order.Add(item.objectType, item.instance, item.property);
         }
         // A followed scan files its lines only if a value arrives out of order.
         const auto fileLines = [&] {
